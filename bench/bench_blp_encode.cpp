@@ -117,8 +117,8 @@ void BM_EncodeJpegLevels(benchmark::State& state) {
   const auto& chain = JpegChain();
   for (auto _ : state) {
     for (const Level& level : chain) {
-      const auto stream = ormel::jpeg::Encode(level.pixels, level.width, level.height,
-                                              kJpegQuality, false, ormel::jpeg::Mode::FourChannel);
+      const auto stream = ormel::jpeg::Encode(level.pixels, level.width, level.height, kJpegQuality,
+                                              false, ormel::jpeg::Mode::FourChannel);
       benchmark::DoNotOptimize(stream.data());
     }
   }

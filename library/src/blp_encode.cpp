@@ -55,8 +55,8 @@ Block Encode(ConstBytes pixels, TBLPHeader& header) {
     case Encoder::Jpeg:
       return encode::EncodeJpeg(pixels, header);
     case Encoder::Paletted:
-      return encode::EncodePaletted(
-          pixels, header, SignatureIs(header, "BLP1") ? encode::Version::Blp1 : encode::Version::Blp2);
+      return encode::EncodePaletted(pixels, header,
+                                    SignatureIs(header, "BLP1") ? Version::Blp1 : Version::Blp2);
     case Encoder::Dxt:
       return encode::EncodeDxt(pixels, header);
     case Encoder::None:

@@ -9,12 +9,12 @@ namespace ormel::blp::encode {
 Block EncodeDxt(ConstBytes pixels, TBLPHeader& header) {
   const bool alphaBlock = header.AlphaDepth == 8;
   const auto format = alphaBlock ? dxt::Format::Dxt5 : dxt::Format::Dxt1;
-  const LevelPlan plan =
-      PlanLevels(header.Width, header.Height, header.MipmapsMinus1, SideFloor::DxtBlock);
+  const LevelPlan plan = PlanLevels(header.Width, header.Height, header.MipmapsMinus1,
+                                    DxtFloor(header.Width, header.Height));
 
   // Whole blocks per level, so edge pixels of sides that are not multiples of 4 survive.
   LevelTable table;
-  std::uint64_t offset = kBlp2HeaderBytes;
+  std::uint64_t offset = blp2::kHeaderBytes;
   for (const LevelSize& level : plan.levels) {
     const std::uint64_t bytes = dxt::LevelBytes(format, level.width, level.height);
     table.Add(offset, bytes);

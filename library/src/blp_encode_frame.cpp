@@ -19,29 +19,8 @@ ImageView ViewOf(const std::vector<std::uint8_t>& pixels, LevelSize size) {
   return {pixels.data(), size.width, size.height, std::size_t{size.width} * 4};
 }
 
-// BLP1 header fields.
-constexpr std::size_t kBlp1Compression = 4;
-constexpr std::size_t kBlp1AlphaBits = 8;
-constexpr std::size_t kBlp1Width = 12;
-constexpr std::size_t kBlp1Height = 16;
-constexpr std::size_t kBlp1PictureType = 20;
-constexpr std::size_t kBlp1HasMipmaps = 24;
-constexpr std::size_t kBlp1Offsets = 28;
-constexpr std::size_t kBlp1Sizes = 92;
-
-// BLP2 header fields.
-constexpr std::size_t kBlp2Type = 4;
-constexpr std::size_t kBlp2Encoding = 8;
-constexpr std::size_t kBlp2AlphaDepth = 9;
-constexpr std::size_t kBlp2AlphaEncoding = 10;
-constexpr std::size_t kBlp2HasMipmaps = 11;
-constexpr std::size_t kBlp2Width = 12;
-constexpr std::size_t kBlp2Height = 16;
-constexpr std::size_t kBlp2Offsets = 20;
-constexpr std::size_t kBlp2Sizes = 84;
-
-void StoreTable(std::uint8_t* at, const std::uint32_t (&entries)[kTableEntries]) {
-  for (unsigned i = 0; i < kTableEntries; ++i) StoreU32LE(at + 4 * i, entries[i]);
+void StoreTable(std::uint8_t* at, const std::uint32_t (&entries)[kLevelCount]) {
+  for (unsigned i = 0; i < kLevelCount; ++i) StoreU32LE(at + 4 * i, entries[i]);
 }
 
 }  // namespace
@@ -52,18 +31,16 @@ LevelPlan PlanLevels(std::uint32_t width, std::uint32_t height, std::uint32_t mi
   // floor(log2(longer side)); exact for every 32-bit side, unlike a rounded logarithm.
   plan.longest = static_cast<unsigned>(std::bit_width(std::max(width, height))) - 1;
   const unsigned highest = std::min<std::uint32_t>(plan.longest, mipmapsMinus1);
-  const std::uint32_t floorW = floor == SideFloor::One ? 1 : std::min<std::uint32_t>(4, width);
-  const std::uint32_t floorH = floor == SideFloor::One ? 1 : std::min<std::uint32_t>(4, height);
   LevelSize size{width, height};
   for (unsigned m = 0; m <= highest; ++m) {
     plan.levels.push_back(size);
-    size = {NextSide(size.width, floorW), NextSide(size.height, floorH)};
+    size = {NextSide(size.width, floor.width), NextSide(size.height, floor.height)};
   }
   return plan;
 }
 
 MipmapChain::MipmapChain(ConstBytes level0, LevelSize size)
-    : current_(level0.begin(), level0.begin() + static_cast<std::ptrdiff_t>(size.pixels() * 4)),
+    : current_(level0.begin(), level0.begin() + static_cast<std::ptrdiff_t>(PixelCount(size) * 4)),
       size_(size) {}
 
 MutableImageView MipmapChain::Current() {
@@ -73,7 +50,7 @@ MutableImageView MipmapChain::Current() {
 void MipmapChain::Advance(LevelSize next) {
   std::swap(previous_, current_);
   const LevelSize from = size_;
-  current_.assign(static_cast<std::size_t>(next.pixels() * 4), 0);
+  current_.assign(static_cast<std::size_t>(PixelCount(next) * 4), 0);
   size_ = next;
   ScaleBitmap(ViewOf(previous_, from), Current(), true);
 }
@@ -91,7 +68,7 @@ void StoreTables(const LevelTable& table, unsigned longest, TBLPHeader& header) 
     header.MipmapSizes[m] = table.sizes[m];
   }
   // A reader asking for any level up to L gets the smallest one written.
-  for (std::size_t j = written; j <= std::min<unsigned>(longest, kTableEntries - 1); ++j) {
+  for (std::size_t j = written; j <= std::min<unsigned>(longest, kLevelCount - 1); ++j) {
     header.MipmapOffsets[j] = table.offsets[written - 1];
     header.MipmapSizes[j] = table.sizes[written - 1];
   }
@@ -101,26 +78,26 @@ void WriteHeader(Version version, const TBLPHeader& header, Bytes out) {
   std::uint8_t* p = out.data();
   if (version == Version::Blp1) {
     std::memcpy(p, "BLP1", 4);
-    StoreU32LE(p + kBlp1Compression, header.Compression);
-    StoreU32LE(p + kBlp1AlphaBits, header.AlphaBits);
-    StoreU32LE(p + kBlp1Width, header.Width);
-    StoreU32LE(p + kBlp1Height, header.Height);
-    StoreU32LE(p + kBlp1PictureType, header.PictureType);
-    StoreU32LE(p + kBlp1HasMipmaps, header.HasMipmaps);
-    StoreTable(p + kBlp1Offsets, header.MipmapOffsets);
-    StoreTable(p + kBlp1Sizes, header.MipmapSizes);
+    StoreU32LE(p + blp1::kCompression, header.Compression);
+    StoreU32LE(p + blp1::kAlphaBits, header.AlphaBits);
+    StoreU32LE(p + blp1::kWidth, header.Width);
+    StoreU32LE(p + blp1::kHeight, header.Height);
+    StoreU32LE(p + blp1::kPictureType, header.PictureType);
+    StoreU32LE(p + blp1::kHasMipmaps, header.HasMipmaps);
+    StoreTable(p + blp1::kOffsets, header.MipmapOffsets);
+    StoreTable(p + blp1::kSizes, header.MipmapSizes);
     return;
   }
   std::memcpy(p, "BLP2", 4);
-  StoreU32LE(p + kBlp2Type, 1);  // the only type readers decode
-  p[kBlp2Encoding] = header.Encoding;
-  p[kBlp2AlphaDepth] = header.AlphaDepth;
-  p[kBlp2AlphaEncoding] = header.AlphaEncoding;
-  p[kBlp2HasMipmaps] = header.HasMipmaps;
-  StoreU32LE(p + kBlp2Width, header.Width);
-  StoreU32LE(p + kBlp2Height, header.Height);
-  StoreTable(p + kBlp2Offsets, header.MipmapOffsets);
-  StoreTable(p + kBlp2Sizes, header.MipmapSizes);
+  StoreU32LE(p + blp2::kType, 1);  // the only type readers decode
+  p[blp2::kEncoding] = header.Encoding;
+  p[blp2::kAlphaDepth] = header.AlphaDepth;
+  p[blp2::kAlphaEncoding] = header.AlphaEncoding;
+  p[blp2::kHasMipmaps] = header.HasMipmaps;
+  StoreU32LE(p + blp2::kWidth, header.Width);
+  StoreU32LE(p + blp2::kHeight, header.Height);
+  StoreTable(p + blp2::kOffsets, header.MipmapOffsets);
+  StoreTable(p + blp2::kSizes, header.MipmapSizes);
 }
 
 void RequireFileFits(std::uint64_t fileBytes) {

@@ -7,23 +7,14 @@
 #include <vector>
 
 #include "block.hpp"
+#include "blp_format.hpp"
 #include "bytes.hpp"
 #include "image_view.hpp"
 #include "ormel_blp.h"
 
 namespace ormel::blp::encode {
 
-inline constexpr std::uint32_t kBlp1HeaderBytes = 156;
-inline constexpr std::uint32_t kBlp2HeaderBytes = 148;
-inline constexpr unsigned kTableEntries = 16;
-
-enum class Version { Blp1, Blp2 };
-
-struct LevelSize {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint64_t pixels() const { return std::uint64_t{width} * height; }
-};
+inline std::uint64_t PixelCount(LevelSize size) { return std::uint64_t{size.width} * size.height; }
 
 // Levels 0..M to write and L, the level at which the longer side reaches 1.
 struct LevelPlan {
@@ -31,9 +22,8 @@ struct LevelPlan {
   unsigned longest = 0;  // L
 };
 
-// Sides halve with a floor of 1 (JPEG and paletted content) or, for DXT content, of 4 or the
-// level-0 side where that is smaller, so that a level never grows.
-enum class SideFloor { One, DxtBlock };
+// Each side halves down to its floor: PixelFloor() for JPEG and paletted content, DxtFloor()
+// of the level-0 size for DXT content.
 LevelPlan PlanLevels(std::uint32_t width, std::uint32_t height, std::uint32_t mipmapsMinus1,
                      SideFloor floor);
 

@@ -14,8 +14,8 @@ namespace {
 // table, the frame header, and for baseline the DC and AC Huffman tables before the scan.
 constexpr std::size_t kQuantTableAt = 2;
 constexpr std::size_t kFrameAt = 71;
-constexpr std::size_t kFrameEnd = 93;         // 22-byte frame header for four components
-constexpr std::size_t kFrameFieldsAt = 76;    // height, width, components after 5 bytes
+constexpr std::size_t kFrameEnd = 93;       // 22-byte frame header for four components
+constexpr std::size_t kFrameFieldsAt = 76;  // height, width, components after 5 bytes
 constexpr std::size_t kAcTableAt = 126;
 constexpr std::size_t kScanAt = 309;
 constexpr std::uint32_t kBaselineShared = 292;
@@ -62,8 +62,7 @@ void RequireSameTables(ConstBytes s, const std::vector<std::uint8_t>& shared, bo
   if (!same) throw JpegError("ormel: JPEG levels differ in their tables; cannot share a header");
 }
 
-void AppendLevelData(std::vector<std::uint8_t>& file, ConstBytes s, bool merged,
-                     bool progressive) {
+void AppendLevelData(std::vector<std::uint8_t>& file, ConstBytes s, bool merged, bool progressive) {
   if (!merged) {
     Append(file, s);
   } else if (progressive) {
@@ -80,9 +79,11 @@ Block EncodeJpeg(ConstBytes pixels, TBLPHeader& header) {
   const bool merged = header.FlagA != 0;
   const bool progressive = header.FlagB != 0;
   const int quality = static_cast<std::uint8_t>(header.ColorsOrQuality);
-  const std::uint32_t sharedBytes = !merged ? 0 : progressive ? kProgressiveShared : kBaselineShared;
+  const std::uint32_t sharedBytes = !merged       ? 0
+                                    : progressive ? kProgressiveShared
+                                                  : kBaselineShared;
   const LevelPlan plan =
-      PlanLevels(header.Width, header.Height, header.MipmapsMinus1, SideFloor::One);
+      PlanLevels(header.Width, header.Height, header.MipmapsMinus1, PixelFloor());
 
   std::vector<std::uint8_t> file(kFirstLevelAt, 0);
   StoreU32LE(file.data() + kJpegLengthField, sharedBytes);
@@ -110,7 +111,7 @@ Block EncodeJpeg(ConstBytes pixels, TBLPHeader& header) {
   }
 
   StoreTables(table, plan.longest, header);
-  WriteHeader(Version::Blp1, header, Bytes(file).first(kBlp1HeaderBytes));
+  WriteHeader(Version::Blp1, header, Bytes(file).first(blp1::kHeaderBytes));
   Block out = Block::Allocate(file.size());
   std::memcpy(out.data(), file.data(), file.size());
   return out;

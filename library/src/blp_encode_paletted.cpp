@@ -46,16 +46,17 @@ Block EncodePaletted(ConstBytes pixels, TBLPHeader& header, Version version) {
     throw InvalidData("ormel: BLP palette of " + std::to_string(colors) +
                       " colours is outside 1..256");
   const bool alphaPlane = header.AlphaDepth == 8 || header.AlphaBits == 8;
-  const std::uint32_t headerBytes = version == Version::Blp1 ? kBlp1HeaderBytes : kBlp2HeaderBytes;
+  const std::uint32_t headerBytes =
+      version == Version::Blp1 ? blp1::kHeaderBytes : blp2::kHeaderBytes;
   const std::uint32_t paletteBytes = header.FlagA != 0 ? 4 * colors : 4 * kPaletteEntries;
   const LevelPlan plan =
-      PlanLevels(header.Width, header.Height, header.MipmapsMinus1, SideFloor::One);
+      PlanLevels(header.Width, header.Height, header.MipmapsMinus1, PixelFloor());
 
   // Every level's length is known before any work, so the file is written in place.
   LevelTable table;
   std::uint64_t offset = std::uint64_t{headerBytes} + paletteBytes;
   for (const LevelSize& level : plan.levels) {
-    const std::uint64_t bytes = level.pixels() * (alphaPlane ? 2 : 1);
+    const std::uint64_t bytes = PixelCount(level) * (alphaPlane ? 2 : 1);
     table.Add(offset, bytes);
     offset += bytes;
   }
@@ -73,7 +74,7 @@ Block EncodePaletted(ConstBytes pixels, TBLPHeader& header, Version version) {
     if (header.FlagB != 0) DiffuseToPalette(level, lookup);
     std::uint8_t* const indices = base + table.offsets[m];
     WriteIndexPlane(level, lookup, indices);
-    if (alphaPlane) WriteAlphaPlane(level, indices + plan.levels[m].pixels());
+    if (alphaPlane) WriteAlphaPlane(level, indices + PixelCount(plan.levels[m]));
   }
 
   StoreTables(table, plan.longest, header);

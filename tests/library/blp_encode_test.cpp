@@ -25,11 +25,16 @@ enum class Kind { Jpeg, Blp1Paletted, Blp2Paletted, Dxt1, Dxt5 };
 
 const char* Name(Kind k) {
   switch (k) {
-    case Kind::Jpeg: return "Jpeg";
-    case Kind::Blp1Paletted: return "Blp1Paletted";
-    case Kind::Blp2Paletted: return "Blp2Paletted";
-    case Kind::Dxt1: return "Dxt1";
-    case Kind::Dxt5: return "Dxt5";
+    case Kind::Jpeg:
+      return "Jpeg";
+    case Kind::Blp1Paletted:
+      return "Blp1Paletted";
+    case Kind::Blp2Paletted:
+      return "Blp2Paletted";
+    case Kind::Dxt1:
+      return "Dxt1";
+    case Kind::Dxt5:
+      return "Dxt5";
   }
   return "?";
 }
@@ -72,9 +77,13 @@ ormel::Block Save(const Pixels& px, TBLPHeader& r) { return ormel::blp::Encode(p
 std::uint32_t U32(const ormel::Block& b, std::size_t at) { return ormel::LoadU32LE(b.data() + at); }
 
 // The tables as stored in the file.
-std::size_t OffsetsAt(const ormel::Block& b) { return std::memcmp(b.data(), "BLP1", 4) == 0 ? 28 : 20; }
+std::size_t OffsetsAt(const ormel::Block& b) {
+  return std::memcmp(b.data(), "BLP1", 4) == 0 ? 28 : 20;
+}
 std::uint32_t FileOffset(const ormel::Block& b, unsigned k) { return U32(b, OffsetsAt(b) + 4 * k); }
-std::uint32_t FileSize(const ormel::Block& b, unsigned k) { return U32(b, OffsetsAt(b) + 64 + 4 * k); }
+std::uint32_t FileSize(const ormel::Block& b, unsigned k) {
+  return U32(b, OffsetsAt(b) + 64 + 4 * k);
+}
 
 struct Decoded {
   std::uint16_t width = 0, height = 0;
@@ -236,7 +245,8 @@ TEST(BlpEncodePaletted, CompressedPaletteMovesLevelZero) {
       ASSERT_TRUE(file);
       EXPECT_EQ(r.MipmapOffsets[0], header + (compress ? 64u : 1024u));
       // Reserved palette bytes and unused entries are zero.
-      for (std::uint32_t i = header; i < r.MipmapOffsets[0]; i += 4) EXPECT_EQ(file.data()[i + 3], 0);
+      for (std::uint32_t i = header; i < r.MipmapOffsets[0]; i += 4)
+        EXPECT_EQ(file.data()[i + 3], 0);
     }
   }
 }
@@ -354,9 +364,14 @@ TEST(BlpEncodeRefusal, RecordsThatSelectNoEncoderWriteNothing) {
       {"compression 2", Kind::Blp2Paletted, [](TBLPHeader& r) { r.Compression = 2; }},
       {"JPEG in BLP2", Kind::Jpeg, [](TBLPHeader& r) { std::memcpy(r.Signature, "BLP2", 4); }},
       {"DXT in BLP1", Kind::Dxt1, [](TBLPHeader& r) { std::memcpy(r.Signature, "BLP1", 4); }},
-      {"paletted BLP3", Kind::Blp1Paletted, [](TBLPHeader& r) { std::memcpy(r.Signature, "BLP3", 4); }},
+      {"paletted BLP3", Kind::Blp1Paletted,
+       [](TBLPHeader& r) { std::memcpy(r.Signature, "BLP3", 4); }},
       // Nothing is read for a refused record: not even the (absent) pixels.
-      {"no pixels", Kind::Dxt1, [](TBLPHeader& r) { r.Encoding = 9; r.Width = 0; }},
+      {"no pixels", Kind::Dxt1,
+       [](TBLPHeader& r) {
+         r.Encoding = 9;
+         r.Width = 0;
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -450,9 +465,9 @@ TEST_P(BlpPalettedRoundTrip, EveryLevelDecodesToTheChosenPaletteColours) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, BlpPalettedRoundTrip,
-                         testing::ValuesIn(RoundTripCases({Kind::Blp1Paletted, Kind::Blp2Paletted})),
-                         CaseName);
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, BlpPalettedRoundTrip,
+    testing::ValuesIn(RoundTripCases({Kind::Blp1Paletted, Kind::Blp2Paletted})), CaseName);
 
 // With diffusion level 0 is the dithered source; the file must hold exactly its colours.
 TEST(BlpPalettedDiffusion, LevelZeroHoldsTheDitheredImage) {
