@@ -1,7 +1,10 @@
 // Writes BLP files of every kind we produce, with our own decode of their level 0, for the
 // Pillow interoperability script; and decodes level 0 of a file another writer made.
-//   blp_interop_tool write <folder>          -> <folder>/<case>.blp, <case>.bgra, cases.txt
+//   blp_interop_tool write <folder>          -> <folder>/<case>.blp, <case>.<level>.bgra for
+//                                               every level, cases.txt ("case level w h")
 //   blp_interop_tool decode <file> <out>     -> <out> (w x h x 4 bytes), prints "w h"
+#include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -52,11 +55,11 @@ bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
   return bool(out);
 }
 
-Pixels DecodeLevel0(ormel::ConstBytes file, std::uint16_t& w, std::uint16_t& h) {
+Pixels DecodeLevel(ormel::ConstBytes file, unsigned level, std::uint16_t& w, std::uint16_t& h) {
   TBLPHeader header{};
   if (!ormel::blp::GetHeader(file, header)) throw std::runtime_error("not a BLP file");
   Pixels pixels(std::size_t{header.Width} * header.Height * 4, 0);
-  ormel::blp::Decode(file, 0, pixels, w, h);
+  ormel::blp::Decode(file, level, pixels, w, h);
   pixels.resize(std::size_t{w} * h * 4);
   return pixels;
 }
@@ -84,13 +87,18 @@ int WriteCases(const std::string& folder) {
     r.FlagB = c.flagB;
     const Pixels source = ondrel_test::PhotoLike(c.width, c.height, 4, c.alpha, 11);
     const ormel::Block file = ormel::blp::Encode(source, r);
-    std::uint16_t w = 0, h = 0;
-    const Pixels decoded = DecodeLevel0(file.bytes(), w, h);
     const std::string base = folder + "/" + c.name;
-    if (!WriteFile(base + ".blp", file.data(), file.size()) ||
-        !WriteFile(base + ".bgra", decoded.data(), decoded.size()))
-      return 1;
-    list << c.name << ' ' << w << ' ' << h << '\n';
+    if (!WriteFile(base + ".blp", file.data(), file.size())) return 1;
+    // Levels 0..M; entries up to L repeat level M, those above L are the record's own.
+    const unsigned longest = std::bit_width(std::max(c.width, c.height)) - 1;
+    for (unsigned level = 0; level <= longest; ++level) {
+      if (level > 0 && r.MipmapOffsets[level] == r.MipmapOffsets[level - 1]) break;
+      std::uint16_t w = 0, h = 0;
+      const Pixels decoded = DecodeLevel(file.bytes(), level, w, h);
+      if (!WriteFile(base + "." + std::to_string(level) + ".bgra", decoded.data(), decoded.size()))
+        return 1;
+      list << c.name << ' ' << level << ' ' << w << ' ' << h << '\n';
+    }
   }
   return list ? 0 : 1;
 }
@@ -99,7 +107,7 @@ int DecodeOne(const std::string& path, const std::string& outPath) {
   std::ifstream in(path, std::ios::binary);
   const Pixels file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::uint16_t w = 0, h = 0;
-  const Pixels decoded = DecodeLevel0(file, w, h);
+  const Pixels decoded = DecodeLevel(file, 0, w, h);
   if (!WriteFile(outPath, decoded.data(), decoded.size())) return 1;
   std::cout << w << ' ' << h << '\n';
   return 0;

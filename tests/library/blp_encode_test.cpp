@@ -521,8 +521,8 @@ Pixels CodecRoundTrip(Kind kind, const Level& level) {
   }
   const auto format = kind == Kind::Dxt5 ? ormel::dxt::Format::Dxt5 : ormel::dxt::Format::Dxt1;
   Pixels blocks(ormel::dxt::LevelBytes(format, level.width, level.height));
-  ormel::dxt::EncodeDxtImage(level.pixels, level.width, level.height, 4, kind == Kind::Dxt5,
-                             false, blocks);
+  ormel::dxt::EncodeDxtImage(level.pixels, level.width, level.height, 4, kind == Kind::Dxt5, false,
+                             blocks);
   ormel::dxt::DecodeImage(format, blocks, out, level.width, level.height);
   return out;
 }
@@ -564,8 +564,8 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
     SCOPED_TRACE("level " + std::to_string(k));
     const Decoded d = DecodeLevel(file, k);
     if (DecoderHalvesBelowDxtFloor(c, d, chain[k]))
-      GTEST_SKIP() << "level " << k << " decodes as " << d.width << "x" << d.height
-                   << ", not " << chain[k].width << "x" << chain[k].height
+      GTEST_SKIP() << "level " << k << " decodes as " << d.width << "x" << d.height << ", not "
+                   << chain[k].width << "x" << chain[k].height
                    << ": the decoder halves a DXT side below its floor";
     ASSERT_EQ(d.width, chain[k].width);
     ASSERT_EQ(d.height, chain[k].height);
