@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -559,6 +558,9 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
   const auto chain = ScaledChain(px, c.width, c.height, dxt ? std::min(4u, c.width) : 1,
                                  dxt ? std::min(4u, c.height) : 1, levels);
   const bool alphaCompared = c.kind == Kind::Jpeg || c.kind == Kind::Dxt5;
+  // RMSE against the Lanczos level, measured on these cases. Level 0: JPEG (quality 90) at
+  // most 2.47, DXT 3.53. Any level: JPEG 3.58, DXT 27.1 (the 8x1 and 4x1 levels of 2048x1
+  // hold its whole gradient in one or two blocks). Pinned a little above.
   double worst = 0;
   for (unsigned k = 0; k < levels; ++k) {
     SCOPED_TRACE("level " + std::to_string(k));
@@ -570,10 +572,13 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
     ASSERT_EQ(d.width, chain[k].width);
     ASSERT_EQ(d.height, chain[k].height);
     EXPECT_TRUE(d.pixels == CodecRoundTrip(c.kind, chain[k]));
-    worst = std::max(worst, RmseOf(d.pixels, chain[k].pixels, alphaCompared));
+    const double rmse = RmseOf(d.pixels, chain[k].pixels, alphaCompared);
+    if (k == 0) {
+      EXPECT_LE(rmse, dxt ? 4.0 : 3.0);
+    }
+    worst = std::max(worst, rmse);
   }
-  RecordProperty("worst_rmse", std::to_string(worst));
-  std::printf("worst level RMSE %s: %.2f\n", CaseName({c, 0}).c_str(), worst);
+  EXPECT_LE(worst, dxt ? 30.0 : 4.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BlpLossyRoundTrip,
