@@ -128,4 +128,13 @@ BENCHMARK(OursEncode)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::k
 BENCHMARK(DirectEncode)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(OursDecode)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(DirectDecode)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+  // Build the inputs before any timing starts.
+  Source();
+  File(false);
+  File(true);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+}

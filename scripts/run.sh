@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDREL_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j2
+# The same build folder and type as the tests, so neither rebuilds the other's work.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2 --target ondrel
 
 if [ $# -gt 0 ]; then
   exec build/bin/ondrel "$@"
