@@ -173,6 +173,14 @@ TEST(BlpEncodeTables, OnePixelImageHasOneLevelForEveryEncoder) {
   }
   auto dxt = Record(Kind::Dxt5, 1, 1);
   EXPECT_EQ(Save(Image(1, 1), dxt).size(), 148u + 16);  // one whole block
+  for (bool progressive : {false, true}) {  // the shortest streams still share a header
+    auto merged = Record(Kind::Jpeg, 1, 1);
+    merged.FlagA = 1;
+    merged.FlagB = progressive;
+    const auto file = Save(Image(1, 1), merged);
+    EXPECT_EQ(U32(file, 156), progressive ? 76u : 292u);
+    EXPECT_EQ(DecodeLevel(file, 0).width, 1);
+  }
 }
 
 // Level sizes of the chains that end on a floor, with DXT sides counted in whole blocks.
