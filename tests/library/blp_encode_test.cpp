@@ -477,30 +477,69 @@ INSTANTIATE_TEST_SUITE_P(
     Sizes, BlpPalettedRoundTrip,
     testing::ValuesIn(RoundTripCases({Kind::Blp1Paletted, Kind::Blp2Paletted})), CaseName);
 
-// With diffusion level 0 is the dithered source; the file must hold exactly its colours.
-TEST(BlpPalettedDiffusion, LevelZeroHoldsTheDitheredImage) {
-  auto px = Image(300, 200, true, 5);
-  auto r = Record(Kind::Blp1Paletted, 300, 200, true);
+// A corner of a large photo-like picture: smooth at every size, unlike a whole picture
+// squeezed into a few pixels.
+Pixels SmoothImage(std::uint32_t w, std::uint32_t h, bool alpha) {
+  const std::uint32_t bigW = std::max(w, 256u), bigH = std::max(h, 256u);
+  const Pixels big = ondrel_test::PhotoLike(bigW, bigH, 4, alpha, 4);
+  Pixels px(std::size_t{w} * h * 4);
+  for (std::uint32_t y = 0; y < h; ++y)
+    std::copy_n(&big[std::size_t{y} * bigW * 4], std::size_t{w} * 4, &px[std::size_t{y} * w * 4]);
+  return px;
+}
+
+// With diffusion each level is dithered in place and the next one is resampled from the
+// dithered pixels, so every level differs from a chain scaled from the undithered source.
+TEST(BlpPalettedDiffusion, EveryLevelComesFromTheDitheredLevelAbove) {
+  const std::uint32_t w = 300, h = 200;
+  const auto px = Image(w, h, true, 5);
+  auto r = Record(Kind::Blp1Paletted, w, h, true);
   r.ColorsOrQuality = 16;
   r.FlagB = 1;
   const auto file = Save(px, r);
 
   ormel::Palette palette{};
   ormel::TColorQuantizer quantizer(16, 8);
-  quantizer.ScanBitmap({px.data(), 300, 200, 1200});
+  quantizer.ScanBitmap({px.data(), w, h, std::size_t{w} * 4});
   quantizer.FillPalette(palette);
   ormel::TColorLookup lookup(palette, 15);
-  ormel::DiffuseToPalette({px.data(), 300, 200, 1200}, lookup);
-  const Decoded d = DecodeLevel(file, 0);
-  ASSERT_EQ(d.pixels.size(), px.size());
-  for (std::size_t i = 0; i < px.size() / 4; ++i) {
-    std::uint8_t er, eg, eb;
-    lookup.Nearest(px[4 * i + 2], px[4 * i + 1], px[4 * i], er, eg, eb);
-    ASSERT_EQ(d.pixels[4 * i], eb) << i;
-    ASSERT_EQ(d.pixels[4 * i + 1], eg) << i;
-    ASSERT_EQ(d.pixels[4 * i + 2], er) << i;
-    ASSERT_EQ(d.pixels[4 * i + 3], px[4 * i + 3]) << i;
+  Level level{w, h, px};
+  for (unsigned k = 0; k <= 8; ++k) {
+    SCOPED_TRACE("level " + std::to_string(k));
+    const ormel::MutableImageView view{level.pixels.data(), level.width, level.height,
+                                       std::size_t{level.width} * 4};
+    ormel::DiffuseToPalette(view, lookup);
+    const Decoded d = DecodeLevel(file, k);
+    ASSERT_EQ(d.width, level.width);
+    ASSERT_EQ(d.height, level.height);
+    for (std::size_t i = 0; i < d.pixels.size() / 4; ++i) {
+      const std::uint8_t* s = &level.pixels[4 * i];
+      std::uint8_t er, eg, eb;
+      lookup.Nearest(s[2], s[1], s[0], er, eg, eb);
+      ASSERT_EQ(d.pixels[4 * i], eb) << i;
+      ASSERT_EQ(d.pixels[4 * i + 1], eg) << i;
+      ASSERT_EQ(d.pixels[4 * i + 2], er) << i;
+      ASSERT_EQ(d.pixels[4 * i + 3], s[3]) << i;
+    }
+    level = ScaledChain(level.pixels, level.width, level.height, 1, 1, 2)[1];
   }
+}
+
+// DXT dithering is the record's FlagB, handed to the block encoder for every level.
+TEST(BlpEncodeDxt, FlagBDithersTheBlocks) {
+  const auto px = SmoothImage(64, 16, false);
+  Pixels files[2];
+  for (bool dither : {false, true}) {
+    auto r = Record(Kind::Dxt1, 64, 16, false, 0);
+    r.FlagB = dither;
+    const auto file = Save(px, r);
+    files[dither].assign(file.data(), file.data() + file.size());
+    Pixels blocks(ormel::dxt::LevelBytes(ormel::dxt::Format::Dxt1, 64, 16));
+    ormel::dxt::EncodeDxtImage(px, 64, 16, 4, false, dither, blocks);
+    ASSERT_EQ(file.size(), 148 + blocks.size());
+    EXPECT_EQ(std::memcmp(file.data() + 148, blocks.data(), blocks.size()), 0) << dither;
+  }
+  EXPECT_NE(files[0], files[1]);
 }
 
 // Lossy content: every level decodes to its size, holds exactly what the block or JPEG codec
@@ -540,17 +579,6 @@ bool DecoderHalvesBelowDxtFloor(const RoundTripCase& c, const Decoded& d, const 
   const bool dxt = c.kind != Kind::Jpeg;
   return dxt && ((d.width < want.width && want.width == 4 && c.width > 4) ||
                  (d.height < want.height && want.height == 4 && c.height > 4));
-}
-
-// A corner of a large photo-like picture: smooth at every size, unlike a whole picture
-// squeezed into a few pixels.
-Pixels SmoothImage(std::uint32_t w, std::uint32_t h, bool alpha) {
-  const std::uint32_t bigW = std::max(w, 256u), bigH = std::max(h, 256u);
-  const Pixels big = ondrel_test::PhotoLike(bigW, bigH, 4, alpha, 4);
-  Pixels px(std::size_t{w} * h * 4);
-  for (std::uint32_t y = 0; y < h; ++y)
-    std::copy_n(&big[std::size_t{y} * bigW * 4], std::size_t{w} * 4, &px[std::size_t{y} * w * 4]);
-  return px;
 }
 
 class BlpLossyRoundTrip : public testing::TestWithParam<RoundTripCase> {};
