@@ -217,7 +217,9 @@ TEST(DxtEncode, ThreeBytePixelsEncodeAsOpaqueOnes) {
 }
 
 // The whole-image bytes are pinned, so any change to the arithmetic (or an optimisation that
-// alters a single byte) shows here; threads share the tables and must agree.
+// alters a single byte) shows here; threads share the tables and must agree. The pinned
+// hashes, like the block bytes above, agree with tools/dxt_encode_reference.py, a separate
+// plain implementation.
 TEST(DxtEncode, PhotoBytesArePinnedAndEqualAcrossThreads) {
   const Bytes px = ondrel_test::PhotoLike(64, 64, 4, true);
   struct Pin {
