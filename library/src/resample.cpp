@@ -207,7 +207,7 @@ void HorizontalScalar(const float* buffer, const FlatTable& table, std::uint8_t*
 // x86-64 always has SSE2; AVX2 is chosen at run time. Neither brings fused multiply-add, and
 // the contraction pragma above forbids it anyway.
 
-inline __m128 PixelToFloats(const std::uint8_t* p) {
+inline __attribute__((always_inline)) __m128 PixelToFloats(const std::uint8_t* p) {
   std::int32_t bits;
   std::memcpy(&bits, p, 4);
   const __m128i zero = _mm_setzero_si128();
@@ -217,7 +217,7 @@ inline __m128 PixelToFloats(const std::uint8_t* p) {
 
 // Cvtps rounds in the current mode, the default round half to even, as nearbyint does.
 // Clamping first changes nothing, the bounds being integers.
-inline __m128i RoundClamp(__m128 v) {
+inline __attribute__((always_inline)) __m128i RoundClamp(__m128 v) {
   v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f));
   return _mm_cvtps_epi32(v);
 }
@@ -287,7 +287,11 @@ __attribute__((target("avx2"))) void VerticalAvx2(const std::uint8_t* const* row
   VerticalTailSse2(rows, weights, taps, p, pixels, out);
 }
 
-void HorizontalSse2(const float* buffer, const FlatTable& table, std::uint8_t* out) {
+// Shared by the SSE2 and the AVX2 build of the horizontal pass: in the AVX2 build the same
+// operations get the VEX forms (broadcasts from memory, three operands).
+inline __attribute__((always_inline)) void HorizontalBody(const float* buffer,
+                                                          const FlatTable& table,
+                                                          std::uint8_t* out) {
   constexpr std::size_t kStep = 4;  // pixels: four independent sums in flight
   const std::size_t taps = table.taps;
   std::size_t i = 0;
@@ -319,6 +323,15 @@ void HorizontalSse2(const float* buffer, const FlatTable& table, std::uint8_t* o
     std::memcpy(out + i * 4, &bytes, 4);
   }
 }
+
+void HorizontalSse2(const float* buffer, const FlatTable& table, std::uint8_t* out) {
+  HorizontalBody(buffer, table, out);
+}
+
+__attribute__((target("avx2"))) void HorizontalAvx2(const float* buffer, const FlatTable& table,
+                                                    std::uint8_t* out) {
+  HorizontalBody(buffer, table, out);
+}
 #endif
 
 struct Kernels {
@@ -330,7 +343,7 @@ Kernels ChooseKernels(KernelChoice choice) {
   if (choice == KernelChoice::Scalar) return {VerticalScalar, HorizontalScalar};
 #if defined(__x86_64__)
   if (choice == KernelChoice::Best && __builtin_cpu_supports("avx2"))
-    return {VerticalAvx2, HorizontalSse2};
+    return {VerticalAvx2, HorizontalAvx2};
   return {VerticalSse2, HorizontalSse2};
 #else
   return {VerticalScalar, HorizontalScalar};
