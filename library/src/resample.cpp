@@ -363,7 +363,7 @@ const Kernels& SelectKernels(KernelChoice choice) {
 void ResampleWithTables(ImageView source, const ContributorTable& columns,
                         const ContributorTable& rows, MutableImageView destination,
                         KernelChoice choice) {
-  if (columns.empty() || rows.empty()) return;
+  if (columns.empty() || rows.empty() || !source.pixels || !destination.pixels) return;
   std::int32_t minCol = std::numeric_limits<std::int32_t>::max();
   std::int32_t maxCol = std::numeric_limits<std::int32_t>::min();
   for (const Contributor& c : columns.all()) {
@@ -397,7 +397,7 @@ MutableImageView SubView(MutableImageView image, std::uint32_t x, std::uint32_t 
 
 void StretchRegion(ImageView source, std::uint32_t fullWidth, std::uint32_t fullHeight,
                    Rect region, MutableImageView destination) {
-  if (source.width == 0 || source.height == 0) return;
+  if (source.width == 0 || source.height == 0 || !source.pixels || !destination.pixels) return;
   std::vector<std::uint32_t> sourceColumn(region.width);
   for (std::uint32_t i = 0; i < region.width; ++i)
     sourceColumn[i] = NearestSource(region.x + std::uint64_t{i}, source.width, fullWidth);
