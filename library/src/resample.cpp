@@ -371,6 +371,9 @@ void ResampleWithTables(ImageView source, const ContributorTable& columns,
     maxCol = std::max(maxCol, c.pos);
   }
   const std::size_t bufferPixels = std::size_t(maxCol - minCol) + 1;
+  // Row-buffer offsets are 32-bit float indices.
+  if (bufferPixels > std::size_t{std::numeric_limits<std::int32_t>::max()} / 4)
+    throw std::invalid_argument("resample: source rows too long");
 
   const FlatTable flat = Flatten(columns, minCol);
   const Kernels& kernels = SelectKernels(choice);
