@@ -1,6 +1,6 @@
 // Lanczos-3 resampler and nearest-neighbour stretch of 32-bit (blue, green, red, alpha) images.
 // Shared word for word by the library (mipmaps) and the program (zoom): it depends on
-// image_view.hpp and standard headers only.
+// image_view.hpp, standard headers and the compiler's intrinsics only.
 //
 // Exactness: every result byte follows from a fixed sequence of single-precision operations.
 // The kernels are vectorised across pixels and channels only, never across the taps of one
