@@ -62,8 +62,10 @@ LevelSize DeriveLevelSize(std::uint32_t width0, std::uint32_t height0, std::uint
     const bool halveWidth = s.width > floor.width;
     const bool halveHeight = s.height > floor.height;
     if (!halveWidth && !halveHeight) break;
-    if (halveWidth) s.width /= 2;
-    if (halveHeight) s.height /= 2;
+    // A halving never takes a side below its floor: DXT levels of 5 to 7 pixels become 4,
+    // as the encoder makes them.
+    if (halveWidth) s.width = std::max(floor.width, s.width / 2);
+    if (halveHeight) s.height = std::max(floor.height, s.height / 2);
     ratio /= (halveWidth && halveHeight) ? 4 : 2;
   }
   return s;

@@ -573,14 +573,6 @@ Pixels CodecRoundTrip(Kind kind, const Level& level) {
   return out;
 }
 
-// The decoder's size walk halves a DXT side of 5..7 pixels to 2..3, below the floor of 4 that
-// the encoder keeps; such levels cannot be compared until the walk floors each halving.
-bool DecoderHalvesBelowDxtFloor(const RoundTripCase& c, const Decoded& d, const Level& want) {
-  const bool dxt = c.kind != Kind::Jpeg;
-  return dxt && ((d.width < want.width && want.width == 4 && c.width > 4) ||
-                 (d.height < want.height && want.height == 4 && c.height > 4));
-}
-
 class BlpLossyRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
@@ -595,16 +587,13 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
                                  dxt ? std::min(4u, c.height) : 1, levels);
   const bool alphaCompared = c.kind == Kind::Jpeg || c.kind == Kind::Dxt5;
   // RMSE against the Lanczos level, measured on these cases. Level 0: JPEG (quality 90) at
-  // most 2.47, DXT 3.53. Any level: JPEG 3.58, DXT 27.1 (the 8x1 and 4x1 levels of 2048x1
-  // hold its whole gradient in one or two blocks). Pinned a little above.
+  // most 2.47, DXT 3.53. Any level: JPEG 3.58, DXT 42.0 (the last 4x4 levels of 300x200 and
+  // the 8x1 and 4x1 levels of 2048x1 hold a whole gradient in one or two blocks). Pinned a
+  // little above.
   double worst = 0;
   for (unsigned k = 0; k < levels; ++k) {
     SCOPED_TRACE("level " + std::to_string(k));
     const Decoded d = DecodeLevel(file, k);
-    if (DecoderHalvesBelowDxtFloor(c, d, chain[k]))
-      GTEST_SKIP() << "level " << k << " decodes as " << d.width << "x" << d.height << ", not "
-                   << chain[k].width << "x" << chain[k].height
-                   << ": the decoder halves a DXT side below its floor";
     ASSERT_EQ(d.width, chain[k].width);
     ASSERT_EQ(d.height, chain[k].height);
     EXPECT_TRUE(d.pixels == CodecRoundTrip(c.kind, chain[k]));
@@ -614,7 +603,7 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
     }
     worst = std::max(worst, rmse);
   }
-  EXPECT_LE(worst, dxt ? 30.0 : 4.0);
+  EXPECT_LE(worst, dxt ? 45.0 : 4.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BlpLossyRoundTrip,

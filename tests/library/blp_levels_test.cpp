@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"Dxt256Level7", 256, 256, 32768, 8, true, 4, 4},
         SizeCase{"Dxt256Level2", 256, 256, 32768, 2048, true, 64, 64},
         // A DXT level-0 side below 4 is its own floor: the level never grows.
+        // 300 x 200 DXT1: level 5 (9 x 6, 24 bytes) halves to 4 x 4 (8 bytes), never 4 x 3.
+        SizeCase{"Dxt300x200Level6", 300, 200, 30000, 8, true, 4, 4},
         SizeCase{"Dxt2x2", 2, 2, 8, 8, true, 2, 2},
         SizeCase{"Dxt2x16", 2, 16, 32, 8, true, 2, 4},
         // Neither side can halve any further: the walk stops whatever the ratio says.
