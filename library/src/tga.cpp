@@ -100,7 +100,7 @@ void DecodeTrueColour(ConstBytes file, std::uint64_t dataStart, std::size_t b,
   } else {
     decoded = std::min<std::uint64_t>(count, data.size() / source);
     if (source == b) {
-      std::memcpy(pixels.data(), data.data(), static_cast<std::size_t>(decoded * b));
+      if (decoded) std::memcpy(pixels.data(), data.data(), static_cast<std::size_t>(decoded * b));
     } else {
       for (std::uint64_t i = 0; i < decoded; ++i) sink.Convert(data.data() + i * source);
     }
