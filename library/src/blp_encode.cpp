@@ -1,0 +1,5 @@
+#include "blp.hpp"
+
+namespace ormel::blp {
+Block Encode(ConstBytes, TBLPHeader&) { return {}; }
+}  // namespace ormel::blp
