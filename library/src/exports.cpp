@@ -2,6 +2,7 @@
 // The original loads carry no length; they trust the file's header as their callers always
 // have. The *Ex twins bound every read and write by the lengths they are given.
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -42,6 +43,12 @@ void HandOver(ormel::Block block, std::uint8_t** data, std::uint32_t* size) {
   *data = block.release();
 }
 
+// The legacy loads read the sizes behind a signature only once the signature is there: of a
+// file image without it nothing is known, not even that it has 20 bytes.
+bool StartsWith(const std::uint8_t* data, const char (&signature)[5]) {
+  return std::memcmp(data, signature, 4) == 0;
+}
+
 std::uint64_t HeaderPixelBytes(const std::uint8_t* data, std::size_t width_at, int bytes) {
   const std::uint64_t w = ormel::LoadU32LE(data + width_at);
   const std::uint64_t h = ormel::LoadU32LE(data + width_at + 4);
@@ -78,6 +85,7 @@ void BLP_GetHeaderEx(const std::uint8_t* data, std::size_t data_size, TBLPHeader
 
 void BLP_LoadFromMemory(const std::uint8_t* data, std::uint16_t mipmap, std::uint8_t* pixels,
                         std::uint16_t* width, std::uint16_t* height) {
+  if (!StartsWith(data, "BLP1") && !StartsWith(data, "BLP2")) return;
   Guarded([&] {
     // Both BLP versions keep the level-0 width and height at offsets 12 and 16.
     const auto capacity = HeaderPixelBytes(data, 12, 4);
@@ -161,6 +169,7 @@ void TGA_SaveToMemory(const std::uint8_t* pixels, std::uint8_t* header, std::uin
 
 void DDS_LoadFromMemory(const std::uint8_t* data, std::uint8_t* pixels, std::uint32_t,
                         std::uint16_t* width, std::uint16_t* height) {
+  if (!StartsWith(data, "DDS ")) return;
   Guarded([&] {
     // The caller sizes the buffer as head width x height x 4 (height at 12, width at 16).
     const auto capacity = HeaderPixelBytes(data, 12, 4);

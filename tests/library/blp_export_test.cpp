@@ -2,6 +2,9 @@
 // without a length and the Ex twins, and an exception crossing the boundary by type.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <vector>
 
@@ -89,6 +92,50 @@ TEST(BlpExports, ErrorsCrossTheBoundaryByType) {
   TBLPHeader h{};
   EXPECT_THROW(BLP_GetHeaderEx(file.data(), 100, &h), ormel::InvalidData);
   EXPECT_EQ(h.Width, 0u);
+}
+
+// A file image of exactly four bytes that ends at an unreadable page, so any read past its
+// signature faults.
+class FourBytesBeforeAGuardPage {
+ public:
+  explicit FourBytesBeforeAGuardPage(const char* bytes) {
+    page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* p = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return;
+    base_ = static_cast<std::uint8_t*>(p);
+    mprotect(base_ + page_, page_, PROT_NONE);
+    std::memcpy(data(), bytes, 4);
+  }
+  ~FourBytesBeforeAGuardPage() {
+    if (base_ != nullptr) munmap(base_, 2 * page_);
+  }
+  bool ok() const { return base_ != nullptr; }
+  std::uint8_t* data() const { return base_ + page_ - 4; }
+
+ private:
+  std::size_t page_ = 0;
+  std::uint8_t* base_ = nullptr;
+};
+
+// The legacy loads have no length, but a file image without their signature is read no
+// further than the signature: nothing is known about what follows it.
+TEST(BlpExports, LegacyLoadsOfOtherFilesReadOnlyTheSignature) {
+  std::vector<std::uint8_t> px(16, 0xEE);
+  std::uint16_t w = 7, h = 9;
+  for (const char* other : {"PNG!", "BLP3", "DDS_"}) {
+    SCOPED_TRACE(other);
+    const FourBytesBeforeAGuardPage file(other);
+    ASSERT_TRUE(file.ok());
+    BLP_LoadFromMemory(file.data(), 0, px.data(), &w, &h);
+    DDS_LoadFromMemory(file.data(), px.data(), 0, &w, &h);
+    TBLPHeader header{};
+    TBLPHeader* ref = &header;
+    BLP_GetHeader(file.data(), &ref);
+    EXPECT_EQ(header.Width, 0u);
+  }
+  EXPECT_EQ(w, 7);
+  EXPECT_EQ(h, 9);
+  EXPECT_EQ(px, std::vector<std::uint8_t>(16, 0xEE));
 }
 
 }  // namespace
