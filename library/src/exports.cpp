@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 
 #include "blp.hpp"
 #include "dds.hpp"
@@ -24,14 +25,19 @@ ConstBytes Unbounded(const std::uint8_t* data) {
   return {data, static_cast<std::size_t>(room)};
 }
 
-// Out-of-memory leaves the library as ormel::OutOfMemory, a std::runtime_error like every
-// other failure, so callers need one catch.
+// Every failure leaves the library as an ormel::Error (a std::runtime_error), out-of-memory
+// as ormel::OutOfMemory, so callers need one catch.
 template <typename F>
 void Guarded(F&& body) {
   try {
     body();
+  } catch (const ormel::Error&) {
+    throw;
   } catch (const std::bad_alloc&) {
     throw ormel::OutOfMemory("ormel: out of memory");
+  } catch (const std::exception& e) {
+    // Argument checks deep in the core (resampler, quantizer) use standard exceptions.
+    throw ormel::InvalidData(std::string("ormel: ") + e.what());
   }
 }
 
