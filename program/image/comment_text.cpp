@@ -23,7 +23,7 @@ std::string CommentBytesFromText(const QString& text, std::size_t capacity) {
 
 QString CommentTextFromBytes(const std::string& bytes) {
   const QByteArray raw = QByteArray::fromStdString(bytes);
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
   QString text = utf8.decode(raw);
   if (utf8.hasError()) text = QString::fromLatin1(raw);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
