@@ -96,6 +96,83 @@ def grey(name, bits, key=None):
         ref(name, [(v, v, v, 0 if v == key * 255 // levels else 255) for v in g], 4)
 
 
+def save(folder, name, data):
+    os.makedirs(os.path.join(ROOT, "tests", "fixtures", folder), exist_ok=True)
+    with open(os.path.join(ROOT, "tests", "fixtures", folder, name), "wb") as f:
+        f.write(data)
+
+
+def hand_made():
+    """Small files of the library's formats, laid out byte by byte, for the loader sweeps."""
+    w, h = 4, 3
+    px = [rgb_at(x, y) for y in range(h) for x in range(w)]
+    # TGA: true colour bottom-up, run-length 32-bit top-left, colour-mapped.
+    head = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0)
+    rows = b"".join(bytes([b, g, r]) for y in reversed(range(h)) for (r, g, b) in px[y * w:(y + 1) * w])
+    save("tga", "true24.tga", head + rows)
+    head = struct.pack("<BBBHHBHHHHBB", 0, 0, 10, 0, 0, 0, 0, 0, w, h, 32, 0x28)
+    data = bytes([0x83, 10, 20, 30, 255]) + b"".join(
+        bytes([0x03]) + b"".join(bytes([b, g, r, 128]) for (r, g, b) in px[y * w:(y + 1) * w]) for y in (1, 2))
+    save("tga", "rle32_topleft.tga", head + data)
+    head = struct.pack("<BBBHHBHHHHBB", 0, 1, 1, 0, 3, 24, 0, 0, w, h, 8, 0)
+    save("tga", "mapped.tga", head + bytes([255, 0, 0, 0, 255, 0, 0, 0, 255]) + bytes(i % 3 for i in range(w * h)))
+    # DDS: uncompressed 24-bit and one DXT1 block.
+    def dds_head(flags, fourcc, bits, linear):
+        d = bytearray(128)
+        d[0:4] = b"DDS "
+        struct.pack_into("<IIIII", d, 4, 124, 0x81007, 4, 4, linear)
+        struct.pack_into("<II4sI", d, 76, 32, flags, fourcc, bits)
+        if bits:
+            struct.pack_into("<III", d, 92, 0xFF0000, 0xFF00, 0xFF)
+        struct.pack_into("<I", d, 108, 0x1000)
+        return bytes(d)
+    save("dds", "rgb24.dds", dds_head(0x40, b"\0\0\0\0", 24, 48) + bytes(range(48)))
+    save("dds", "dxt1.dds", dds_head(4, b"DXT1", 0, 8) + bytes([0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0x1B, 0x1B]))
+    # BLP1 paletted 4 x 4 with an alpha plane and 3 levels; BLP2 paletted without alpha.
+    palette = b"".join(bytes([i * 9 % 256, i * 31 % 256, i * 77 % 256, 0]) for i in range(8)) + bytes(1024 - 32)
+    levels = [bytes(i % 8 for i in range(n)) + bytes(200 - i for i in range(n)) for n in (16, 4, 1)]
+    head = bytearray(156)
+    head[0:4] = b"BLP1"
+    struct.pack_into("<IIIIII", head, 4, 1, 8, 4, 4, 4, 1)
+    offset = 156 + 1024
+    for i, l in enumerate(levels):
+        struct.pack_into("<I", head, 28 + 4 * i, offset)
+        struct.pack_into("<I", head, 92 + 4 * i, len(l))
+        offset += len(l)
+    save("blp", "blp1_paletted_alpha.blp", bytes(head) + palette + b"".join(levels))
+    head = bytearray(148)
+    head[0:4] = b"BLP2"
+    struct.pack_into("<IBBBBII", head, 4, 1, 1, 0, 0, 1, 4, 4)
+    levels = [bytes(i % 8 for i in range(n)) for n in (16, 4, 1)]
+    offset = 148 + 1024
+    for i, l in enumerate(levels):
+        struct.pack_into("<I", head, 20 + 4 * i, offset)
+        struct.pack_into("<I", head, 84 + 4 * i, len(l))
+        offset += len(l)
+    save("blp", "blp2_paletted.blp", bytes(head) + palette + b"".join(levels))
+    head = bytearray(148)
+    head[0:4] = b"BLP2"
+    struct.pack_into("<IBBBBII", head, 4, 1, 2, 0, 0, 1, 4, 4)
+    struct.pack_into("<I", head, 20, 148)
+    struct.pack_into("<I", head, 84, 8)
+    save("blp", "blp2_dxt1.blp", bytes(head) + bytes([0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0x1B, 0x1B]))
+    # JPEG and BMP written by Pillow.
+    im = Image.new("RGB", (w * 4, h * 4))
+    im.putdata([rgb_at(x, y) for y in range(h * 4) for x in range(w * 4)])
+    out = io.BytesIO()
+    im.save(out, "JPEG", quality=70)
+    save("jpeg", "photo.jpg", out.getvalue())
+    out = io.BytesIO()
+    im.save(out, "JPEG", quality=70, progressive=True)
+    save("jpeg", "photo_progressive.jpg", out.getvalue())
+    out = io.BytesIO()
+    im.save(out, "BMP")
+    save("bmp", "photo24.bmp", out.getvalue())
+    out = io.BytesIO()
+    im.convert("P", palette=Image.ADAPTIVE, colors=16).save(out, "BMP")
+    save("bmp", "photo8.bmp", out.getvalue())
+
+
 def main():
     os.makedirs(PNG, exist_ok=True)
     paletted("pal8", 8, 20)
@@ -139,6 +216,8 @@ def main():
     im16.putdata([g * 257 for g, _ in la])
     im16.save(os.path.join(PNG, "grey16.png"))
     ref("grey16", [(g, g, g) for g, _ in la], 3)
+
+    hand_made()
 
     os.makedirs(SEEDS, exist_ok=True)
     for merged in (False, True):
