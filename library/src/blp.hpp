@@ -13,8 +13,13 @@ namespace ormel::blp {
 // other than "BLP1"/"BLP2"; throws InvalidData when the file is shorter than its header.
 bool GetHeader(ConstBytes file, TBLPHeader& header);
 
-// Decodes level min(mipmap, 15) into 32-bit pixels, writing at most pixels.size() bytes.
-// Returns false, touching nothing, for a bad signature.
+// Decodes level min(mipmap, 15) into 32-bit pixels, writing at most pixels.size() bytes and
+// reading nothing outside `file`; pixels whose bytes lie outside the file keep their content.
+// Returns false when nothing was decoded: a bad signature (nothing touched), a BLP1
+// compression word other than 0/1 (nothing touched), a BLP2 type word other than 1 or an
+// unknown encoding (the level's size reported), a JPEG level without a frame header.
+// Throws DivisionByZero for a selected level of stored size 0 (level-0 size reported),
+// LimitExceeded for level-0 sides above 65535, JpegError for a JPEG level libjpeg refuses.
 bool Decode(ConstBytes file, unsigned mipmap, Bytes pixels, std::uint16_t& width,
             std::uint16_t& height);
 

@@ -1,7 +1,0 @@
-#include "blp.hpp"
-
-namespace ormel::blp {
-bool GetHeader(ConstBytes, TBLPHeader&) { return false; }
-bool Decode(ConstBytes, unsigned, Bytes, std::uint16_t&, std::uint16_t&) { return false; }
-Block Encode(ConstBytes, TBLPHeader&) { return {}; }
-}  // namespace ormel::blp
