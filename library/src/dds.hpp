@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "block.hpp"
 #include "bytes.hpp"
@@ -21,6 +22,17 @@ inline int PixelSize(const std::uint8_t* head) {
 inline std::uint64_t InputBytes(const std::uint8_t* head) {
   return std::uint64_t{LoadU32LE(head + 12)} * LoadU32LE(head + 16) * PixelSize(head);
 }
+
+// One level of a save's chain.
+struct LevelSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// Level 0, then each further level halved (floor 1) until `reduced` levels are made or a
+// level reaches the smallest side (1 uncompressed, 4 DXT) or passes below it.
+std::vector<LevelSize> LevelChain(std::uint32_t width, std::uint32_t height,
+                                  std::uint32_t reduced, bool compressed);
 
 // Decodes the top level into at most pixels.size() bytes. Returns false for a missing magic.
 bool Decode(ConstBytes file, Bytes pixels, std::uint16_t& width, std::uint16_t& height);
