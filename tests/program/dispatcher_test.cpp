@@ -215,18 +215,26 @@ TEST_P(RoundTrips, SaveAndOpen) {
   ASSERT_EQ(back.width(), 64);
   ASSERT_EQ(back.height(), 32);
   const bool keepsAlpha = c.alpha && c.target != Target::Jpg;
-  if (c.target != Target::Blp1 || c.options.blp1.Blp1Paletted == 1)
-    EXPECT_EQ(r.imageHasAlpha, keepsAlpha);
+  // JPEG content of a BLP and DXT surfaces of a DDS always load as 32-bit.
+  const bool jpegContent = (c.target == Target::Blp1 && c.options.blp1.Blp1Paletted == 0) ||
+                           (c.target == Target::Blp2 && c.options.blp2.Blp2Kind == 0);
+  const bool dxtSurface = c.target == Target::Dds && c.options.dds.DdsCompressed == 1;
+  EXPECT_EQ(r.imageHasAlpha, keepsAlpha || jpegContent || dxtSurface);
   if (c.tolerance == 0) {
     TBitmap expected(source);
     if (!keepsAlpha) expected.setPixelFormat(PixelFormat::Bit24);
     if (back.pixelFormat() != expected.pixelFormat()) back.setPixelFormat(expected.pixelFormat());
     EXPECT_TRUE(ondrel_test::SamePixels(back, expected));
   } else {
-    EXPECT_LE(Rmse(back, source, keepsAlpha && back.pixelFormat() == PixelFormat::Bit32), c.tolerance);
+    const double rmse = Rmse(back, source, keepsAlpha && back.pixelFormat() == PixelFormat::Bit32);
+    RecordProperty("rmse", std::to_string(rmse));
+    EXPECT_LE(rmse, c.tolerance);
   }
 }
 
+// Lossy cases: the bound is about 10 % above the RMSE measured on the 64 x 32 picture
+// (JPEG q85 10.39, q30 15.22; diffused palettes of 64 colours 13.5 to 13.9, of 32 colours
+// 24.69; DXT1 6.27, DXT5 diffused 5.67; BLP1 JPEG q85 3.47 to 3.96, q60 5.53 to 6.31).
 const RoundTrip kRoundTrips[] = {
     {"Bmp24", Target::Bmp, false, {}, 0, false},
     {"Bmp32", Target::Bmp, true, {}, 0, false},
@@ -241,24 +249,24 @@ const RoundTrip kRoundTrips[] = {
     {"TgaTrue32RleOverride", Target::Tga, true, With([](auto& o) { o.tga = {0, 255, 0, 0, 0, 1, 1, 0}; }), 0, false},
     {"TgaPaletted", Target::Tga, false, With([](auto& o) { o.tga = {1, 15, 0, 0, 0, 0, 0, 0}; }), 0, true},
     {"TgaPalettedCompressedRleTopLeft", Target::Tga, false, With([](auto& o) { o.tga = {1, 255, 1, 0, 1, 1, 1, 0}; }), 0, true},
-    {"TgaPalettedDiffused", Target::Tga, false, With([](auto& o) { o.tga = {1, 63, 1, 1, 0, 1, 0, 0}; }), 24, false},
+    {"TgaPalettedDiffused", Target::Tga, false, With([](auto& o) { o.tga = {1, 63, 1, 1, 0, 1, 0, 0}; }), 15, false},
     {"DdsRgb24", Target::Dds, false, With([](auto& o) { o.dds = {0, 0, 0, {}}; }), 0, false},
     {"DdsRgba32Mipmaps", Target::Dds, true, With([](auto& o) { o.dds = {0, 0, 5, {}}; }), 0, false},
-    {"DdsDxt1", Target::Dds, false, With([](auto& o) { o.dds = {1, 0, 0, {}}; }), 16, false},
-    {"DdsDxt5DiffusedMipmaps", Target::Dds, true, With([](auto& o) { o.dds = {1, 1, 3, {}}; }), 16, false},
-    {"Blp1Jpeg", Target::Blp1, false, With([](auto& o) { o.blp1 = {0, 255, 85, 0, 0, 0, 0, 5}; }), 8, false},
-    {"Blp1JpegMerged", Target::Blp1, true, With([](auto& o) { o.blp1 = {0, 255, 85, 0, 0, 1, 0, 5}; }), 8, false},
-    {"Blp1JpegProgressive", Target::Blp1, true, With([](auto& o) { o.blp1 = {0, 255, 60, 0, 0, 0, 1, 0}; }), 10, false},
-    {"Blp1JpegMergedProgressive", Target::Blp1, false, With([](auto& o) { o.blp1 = {0, 255, 60, 0, 0, 1, 1, 15}; }), 10, false},
+    {"DdsDxt1", Target::Dds, false, With([](auto& o) { o.dds = {1, 0, 0, {}}; }), 7, false},
+    {"DdsDxt5DiffusedMipmaps", Target::Dds, true, With([](auto& o) { o.dds = {1, 1, 3, {}}; }), 6.5, false},
+    {"Blp1Jpeg", Target::Blp1, false, With([](auto& o) { o.blp1 = {0, 255, 85, 0, 0, 0, 0, 5}; }), 4.5, false},
+    {"Blp1JpegMerged", Target::Blp1, true, With([](auto& o) { o.blp1 = {0, 255, 85, 0, 0, 1, 0, 5}; }), 4, false},
+    {"Blp1JpegProgressive", Target::Blp1, true, With([](auto& o) { o.blp1 = {0, 255, 60, 0, 0, 0, 1, 0}; }), 6, false},
+    {"Blp1JpegMergedProgressive", Target::Blp1, false, With([](auto& o) { o.blp1 = {0, 255, 60, 0, 0, 1, 1, 15}; }), 7, false},
     {"Blp1Paletted", Target::Blp1, false, With([](auto& o) { o.blp1 = {1, 255, 0, 0, 0, 0, 0, 3}; }), 0, true},
     {"Blp1PalettedCompressedAlpha", Target::Blp1, true, With([](auto& o) { o.blp1 = {1, 15, 0, 1, 0, 0, 0, 15}; }), 0, true},
-    {"Blp1PalettedDiffused", Target::Blp1, false, With([](auto& o) { o.blp1 = {1, 63, 0, 1, 1, 0, 0, 1}; }), 24, false},
+    {"Blp1PalettedDiffused", Target::Blp1, false, With([](auto& o) { o.blp1 = {1, 63, 0, 1, 1, 0, 0, 1}; }), 15.5, false},
     {"Blp2Paletted", Target::Blp2, true, With([](auto& o) { o.blp2 = {1, 255, 1, 0, 0, 0, 0, 2}; }), 0, true},
-    {"Blp2PalettedCompressedDiffused", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 31, 1, 1, 1, 0, 0, 0}; }), 24, false},
-    {"Blp2Dxt1", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 0, 0, 4}; }), 16, false},
-    {"Blp2Dxt5Diffused", Target::Blp2, true, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 1, 0, 15}; }), 16, false},
+    {"Blp2PalettedCompressedDiffused", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 31, 1, 1, 1, 0, 0, 0}; }), 27, false},
+    {"Blp2Dxt1", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 0, 0, 4}; }), 7, false},
+    {"Blp2Dxt5Diffused", Target::Blp2, true, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 1, 0, 15}; }), 6.5, false},
     // A BLP2 block never stored by the dialog (byte 0 = 0) writes BLP1 with JPEG content.
-    {"Blp2BlockKindZero", Target::Blp2, false, With([](auto& o) { o.blp2 = {0, 255, 80, 0, 0, 0, 0, 0}; }), 8, false},
+    {"Blp2BlockKindZero", Target::Blp2, false, With([](auto& o) { o.blp2 = {0, 255, 80, 0, 0, 0, 0, 0}; }), 5, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, RoundTrips, ::testing::ValuesIn(kRoundTrips),

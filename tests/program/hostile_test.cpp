@@ -178,7 +178,8 @@ TEST(LoaderSweep, TruncationsAndBitFlips) {
     QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString f = it.next();
-      if (!LowerExtension(f).isEmpty() && LowerExtension(f) != ".ref") files << f;
+      const auto& known = ImageExtensions();
+      if (std::find(known.begin(), known.end(), LowerExtension(f)) != known.end()) files << f;
     }
   }
   ASSERT_GE(files.size(), 25);
@@ -188,7 +189,9 @@ TEST(LoaderSweep, TruncationsAndBitFlips) {
     const QByteArray original = ondrel_test::ReadFile(f);
     TBitmap target;
     ASSERT_TRUE(LoadInMemory(ext, original, target)) << f.toStdString();
-    for (qsizetype n = 0; n < original.size(); ++n) {
+    // Large files are swept over their first kilobytes and a stride of the rest.
+    const qsizetype step = original.size() > 4096 ? original.size() / 1024 : 1;
+    for (qsizetype n = 0; n < original.size(); n += (n < 1024 ? 1 : step)) {
       (LoadInMemory(ext, original.left(n), target) ? loads : refusals)++;
       QByteArray flipped = original;
       flipped[n] = char(flipped[n] ^ (1 << (n % 8)));
