@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of fuzz_dxt: a few small DXT1, DXT3 and DXT5 levels.
+"""Writes the seed corpora of the DXT fuzz targets.
 
-Input layout of the target: format (0 DXT1, 1 DXT3, 2 DXT5), width and height as 16-bit
+fuzz_dxt (decoders): format (0 DXT1, 1 DXT3, 2 DXT5), width and height as 16-bit
 little-endian, a pixel-buffer shortfall byte, then the blocks.
-Usage: make_dxt_corpus.py <output folder>
+fuzz_dxt_encode: flags (bit 0: 4 bytes per pixel, else 3; bit 1: alpha block; bit 2:
+dithering), width - 1, height - 1, then the pixels.
+Usage: make_dxt_corpus.py <corpus root, e.g. fuzz/corpus>
 """
 import hashlib
 import os
@@ -19,9 +21,31 @@ def level(fmt, width, height, blocks, shortfall=0):
     return struct.pack("<BHHB", fmt, width, height, shortfall) + b"".join(blocks)
 
 
+def pseudo_random_bytes(count, seed):
+    out = bytearray()
+    for _ in range(count):
+        seed = (seed * 1664525 + 1013904223) & 0xFFFFFFFF
+        out.append(seed >> 24)
+    return bytes(out)
+
+
+def write_all(folder, seeds):
+    os.makedirs(folder, exist_ok=True)
+    for seed in seeds:
+        with open(os.path.join(folder, hashlib.sha1(seed).hexdigest()), "wb") as f:
+            f.write(seed)
+
+
+def encoder_seeds():
+    seeds = []
+    for flags, w, h, bpp in [(1, 4, 4, 4), (7, 5, 3, 4), (4, 2, 2, 3), (3, 8, 8, 4), (0, 1, 1, 3)]:
+        seeds.append(bytes([flags, w - 1, h - 1]) + pseudo_random_bytes(w * h * bpp, w * 7 + h))
+    seeds.append(bytes([7, 3, 3]) + bytes([128, 128, 128, 255]) * 16)  # a solid block
+    return seeds
+
+
 def main():
-    out = sys.argv[1]
-    os.makedirs(out, exist_ok=True)
+    root = sys.argv[1]
     dxt3_alpha = struct.pack("<4H", 0x3210, 0x7654, 0xBA98, 0xFEDC)
     dxt5_alpha = bytes([255, 0]) + (0xFAC688).to_bytes(3, "little") * 2
     dxt5_alpha_six = bytes([40, 200]) + bytes([0x88, 0xC6, 0xFA, 0x77, 0x11, 0x05])
@@ -36,10 +60,8 @@ def main():
                         for k in range(4)]),
         level(2, 1, 1, [dxt5_alpha + color_block(0xF81F, 0x07E0, 0x3)]),
     ]
-    for seed in seeds:
-        name = hashlib.sha1(seed).hexdigest()
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(seed)
+    write_all(os.path.join(root, "fuzz_dxt"), seeds)
+    write_all(os.path.join(root, "fuzz_dxt_encode"), encoder_seeds())
 
 
 if __name__ == "__main__":

@@ -2,39 +2,95 @@
 // Writes: DXT1 (colour blocks only, no one-bit alpha) and DXT5 (alpha block, then colour
 // block) from packed blue-green-red(-alpha) pixels of 3 or 4 bytes.
 // Does not support: writing DXT3.
-#include <algorithm>
-#include <string>
+#include "dxt_encode.hpp"
 
-#include "dxt.hpp"
+#include <algorithm>
+#include <array>
+#include <string>
+#include <system_error>
+#include <thread>
+
 #include "dxt_block_encoder.hpp"
 
 namespace ormel::dxt {
 namespace {
 
+// Levels below this many blocks are not worth starting threads for (a 512 x 512 level takes
+// a few milliseconds on one core).
+constexpr std::uint64_t kMinBlocksForThreads = 16384;
+constexpr std::uint64_t kMinBlockRowsPerThread = 16;
+constexpr unsigned kMaxThreads = 8;
+
+struct Level {
+  const std::uint8_t* pixels;
+  std::uint32_t width, height;
+  int bytesPerPixel;
+  bool alphaBlock, dithering;
+  std::uint64_t blocksPerRow, blockRows;
+  std::size_t blockBytes;
+};
+
 // Copies block (bx, by) into planes; columns and rows past the image repeat its last column
 // and row. Pixels of 3 bytes get alpha 0 (which the solid-block test sees).
-void GatherBlock(const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height,
-                 int bytesPerPixel, std::uint64_t bx, std::uint64_t by, PixelBlock& block) {
-  const std::uint64_t rowBytes = std::uint64_t{width} * bytesPerPixel;
+void GatherBlock(const Level& level, std::uint64_t bx, std::uint64_t by, PixelBlock& block) {
+  const std::uint64_t rowBytes = std::uint64_t{level.width} * level.bytesPerPixel;
+  const bool whole = 4 * bx + 4 <= level.width && 4 * by + 4 <= level.height;
+  if (whole && level.bytesPerPixel == 4) {  // the common case, without clamping
+    const std::uint8_t* line = level.pixels + 4 * by * rowBytes + 16 * bx;
+    for (int y = 0; y < 4; ++y, line += rowBytes) {
+      for (int x = 0; x < 4; ++x) {
+        const int p = 4 * y + x;
+        block.b[p] = line[4 * x];
+        block.g[p] = line[4 * x + 1];
+        block.r[p] = line[4 * x + 2];
+        block.a[p] = line[4 * x + 3];
+      }
+    }
+    return;
+  }
   for (int y = 0; y < 4; ++y) {
-    const std::uint64_t row = std::min<std::uint64_t>(4 * by + y, height - 1);
-    const std::uint8_t* line = pixels + row * rowBytes;
+    const std::uint64_t row = std::min<std::uint64_t>(4 * by + y, level.height - 1);
+    const std::uint8_t* line = level.pixels + row * rowBytes;
     for (int x = 0; x < 4; ++x) {
-      const std::uint64_t column = std::min<std::uint64_t>(4 * bx + x, width - 1);
-      const std::uint8_t* px = line + column * bytesPerPixel;
+      const std::uint64_t column = std::min<std::uint64_t>(4 * bx + x, level.width - 1);
+      const std::uint8_t* px = line + column * level.bytesPerPixel;
       const int p = 4 * y + x;
       block.b[p] = px[0];
       block.g[p] = px[1];
       block.r[p] = px[2];
-      block.a[p] = bytesPerPixel == 4 ? px[3] : 0;
+      block.a[p] = level.bytesPerPixel == 4 ? px[3] : 0;
     }
   }
 }
 
+void EncodeBlockRows(const Level& level, std::uint64_t firstRow, std::uint64_t endRow,
+                     std::uint8_t* out) {
+  const EncoderTables& tables = GetEncoderTables();
+  std::uint8_t* dst = out + firstRow * level.blocksPerRow * level.blockBytes;
+  PixelBlock block;
+  for (std::uint64_t by = firstRow; by < endRow; ++by) {
+    for (std::uint64_t bx = 0; bx < level.blocksPerRow; ++bx) {
+      GatherBlock(level, bx, by, block);
+      if (level.alphaBlock) {
+        EncodeAlphaBlock(block, dst);
+        dst += 8;
+      }
+      EncodeColorBlock(tables, block, level.dithering, dst);
+      dst += 8;
+    }
+  }
+}
+
+unsigned DefaultThreadCount(std::uint64_t blocks) {
+  if (blocks < kMinBlocksForThreads) return 1;
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+}
+
 }  // namespace
 
-void EncodeDxtImage(ConstBytes pixels, std::uint32_t width, std::uint32_t height,
-                    int bytesPerPixel, bool alphaBlock, bool dithering, Bytes out) {
+void EncodeDxtImageOnThreads(ConstBytes pixels, std::uint32_t width, std::uint32_t height,
+                             int bytesPerPixel, bool alphaBlock, bool dithering, Bytes out,
+                             unsigned threads) {
   if (bytesPerPixel != 3 && bytesPerPixel != 4)
     throw InvalidData("ormel: DXT encoder takes 3 or 4 bytes per pixel, not " +
                       std::to_string(bytesPerPixel));
@@ -46,22 +102,44 @@ void EncodeDxtImage(ConstBytes pixels, std::uint32_t width, std::uint32_t height
     throw InvalidData("ormel: DXT encoder output is smaller than the level");
   if (width == 0 || height == 0) return;
 
-  const EncoderTables& tables = GetEncoderTables();
-  const std::uint64_t blocksPerRow = (std::uint64_t{width} + 3) / 4;
-  const std::uint64_t blockRows = (std::uint64_t{height} + 3) / 4;
-  std::uint8_t* dst = out.data();
-  PixelBlock block;
-  for (std::uint64_t by = 0; by < blockRows; ++by) {
-    for (std::uint64_t bx = 0; bx < blocksPerRow; ++bx) {
-      GatherBlock(pixels.data(), width, height, bytesPerPixel, bx, by, block);
-      if (alphaBlock) {
-        EncodeAlphaBlock(block, dst);
-        dst += 8;
+  const Level level{pixels.data(),
+                    width,
+                    height,
+                    bytesPerPixel,
+                    alphaBlock,
+                    dithering,
+                    (std::uint64_t{width} + 3) / 4,
+                    (std::uint64_t{height} + 3) / 4,
+                    BlockBytes(format)};
+  const std::uint64_t parts = std::clamp<std::uint64_t>(
+      std::min<std::uint64_t>(threads, level.blockRows / kMinBlockRowsPerThread), 1, kMaxThreads);
+  if (parts == 1) return EncodeBlockRows(level, 0, level.blockRows, out.data());
+
+  // Contiguous bands of block rows; the calling thread takes the first band.
+  const auto bandStart = [&](std::uint64_t i) { return level.blockRows * i / parts; };
+  std::uint64_t inlineFrom = parts;  // bands from here on run here if a thread cannot start
+  {
+    std::array<std::jthread, kMaxThreads> workers;
+    for (std::uint64_t i = 1; i < parts; ++i) {
+      try {
+        workers[i] = std::jthread(
+            [&, i] { EncodeBlockRows(level, bandStart(i), bandStart(i + 1), out.data()); });
+      } catch (const std::system_error&) {
+        inlineFrom = i;
+        break;
       }
-      EncodeColorBlock(tables, block, dithering, dst);
-      dst += 8;
     }
-  }
+    EncodeBlockRows(level, 0, bandStart(1), out.data());
+    if (inlineFrom < parts)
+      EncodeBlockRows(level, bandStart(inlineFrom), level.blockRows, out.data());
+  }  // joins the workers
+}
+
+void EncodeDxtImage(ConstBytes pixels, std::uint32_t width, std::uint32_t height,
+                    int bytesPerPixel, bool alphaBlock, bool dithering, Bytes out) {
+  const std::uint64_t blocks = ((std::uint64_t{width} + 3) / 4) * ((std::uint64_t{height} + 3) / 4);
+  EncodeDxtImageOnThreads(pixels, width, height, bytesPerPixel, alphaBlock, dithering, out,
+                          DefaultThreadCount(blocks));
 }
 
 }  // namespace ormel::dxt
