@@ -15,10 +15,6 @@ std::uint32_t NextSide(std::uint32_t side, std::uint32_t floor) {
   return std::max(floor, side / 2);
 }
 
-ImageView ViewOf(const std::vector<std::uint8_t>& pixels, LevelSize size) {
-  return {pixels.data(), size.width, size.height, std::size_t{size.width} * 4};
-}
-
 void StoreTable(std::uint8_t* at, const std::uint32_t (&entries)[kLevelCount]) {
   for (unsigned i = 0; i < kLevelCount; ++i) StoreU32LE(at + 4 * i, entries[i]);
 }
@@ -40,19 +36,30 @@ LevelPlan PlanLevels(std::uint32_t width, std::uint32_t height, std::uint32_t mi
 }
 
 MipmapChain::MipmapChain(ConstBytes level0, LevelSize size)
-    : current_(level0.begin(), level0.begin() + static_cast<std::ptrdiff_t>(PixelCount(size) * 4)),
-      size_(size) {}
+    : borrowed_(level0.first(static_cast<std::size_t>(PixelCount(size) * 4))), size_(size) {}
 
-MutableImageView MipmapChain::Current() {
+ConstBytes MipmapChain::CurrentBytes() const { return owned_ ? ConstBytes(current_) : borrowed_; }
+
+ImageView MipmapChain::Current() const {
+  return {CurrentBytes().data(), size_.width, size_.height, std::size_t{size_.width} * 4};
+}
+
+MutableImageView MipmapChain::CurrentForWriting() {
+  if (!owned_) {
+    current_.assign(borrowed_.begin(), borrowed_.end());
+    owned_ = true;
+  }
   return {current_.data(), size_.width, size_.height, std::size_t{size_.width} * 4};
 }
 
 void MipmapChain::Advance(LevelSize next) {
-  std::swap(previous_, current_);
-  const LevelSize from = size_;
+  if (owned_) std::swap(previous_, current_);
+  const ImageView from{owned_ ? previous_.data() : borrowed_.data(), size_.width, size_.height,
+                       std::size_t{size_.width} * 4};
   current_.assign(static_cast<std::size_t>(PixelCount(next) * 4), 0);
+  owned_ = true;
   size_ = next;
-  ScaleBitmap(ViewOf(previous_, from), Current(), true);
+  ScaleBitmap(from, CurrentForWriting(), true);
 }
 
 void LevelTable::Add(std::uint64_t offset, std::uint64_t size) {

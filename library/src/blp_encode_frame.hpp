@@ -27,21 +27,25 @@ struct LevelPlan {
 LevelPlan PlanLevels(std::uint32_t width, std::uint32_t height, std::uint32_t mipmapsMinus1,
                      SideFloor floor);
 
-// The chain of level bitmaps: level 0 is a copy of the caller's pixels (which stay untouched,
-// even when an encoder dithers a level in place); each later level is resampled from the
-// current one, including whatever the encoder wrote into it.
+// The chain of level bitmaps. Level 0 is the caller's pixels, borrowed until an encoder asks
+// to write into it (error diffusion), and only then copied, so the caller's buffer is never
+// changed and a save without diffusion holds no second copy of a large image. Each later
+// level is resampled from the current one, including whatever the encoder wrote into it.
 class MipmapChain {
  public:
   MipmapChain(ConstBytes level0, LevelSize size);
-  MutableImageView Current();
-  ConstBytes CurrentBytes() const { return current_; }
+  ImageView Current() const;
+  ConstBytes CurrentBytes() const;
+  MutableImageView CurrentForWriting();
   // Makes the next level from the current bitmap.
   void Advance(LevelSize next);
 
  private:
+  ConstBytes borrowed_;  // level 0 while nothing has been written into it
   std::vector<std::uint8_t> current_;
   std::vector<std::uint8_t> previous_;
   LevelSize size_;
+  bool owned_ = false;
 };
 
 // Where each written level went, in file order.

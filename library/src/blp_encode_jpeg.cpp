@@ -31,7 +31,7 @@ bool SegmentAt(ConstBytes s, std::size_t at, std::uint8_t marker, std::size_t le
 // The cut positions hold only for this layout; a codec that wrote anything else would make
 // files whose levels cannot be reassembled, so refuse rather than write one.
 void RequireLayout(ConstBytes s, bool progressive) {
-  bool ok = s.size() > kScanAt && s[0] == 0xFF && s[1] == 0xD8 &&
+  bool ok = s.size() > (progressive ? kFrameEnd : kScanAt + 2) && s[0] == 0xFF && s[1] == 0xD8 &&
             SegmentAt(s, kQuantTableAt, 0xDB, 67) &&
             SegmentAt(s, kFrameAt, progressive ? 0xC2 : 0xC0, 20);
   if (!progressive)
@@ -45,14 +45,12 @@ void Append(std::vector<std::uint8_t>& file, ConstBytes bytes) {
 }
 
 std::vector<std::uint8_t> SharedHeader(ConstBytes s, bool progressive) {
-  std::vector<std::uint8_t> shared;
-  if (progressive) {
-    Append(shared, s.first(kProgressiveShared));
-  } else {
-    Append(shared, s.first(kFrameAt));
-    Append(shared, s.subspan(kFrameEnd, kScanAt - kFrameEnd));
-    Append(shared, s.subspan(kFrameAt, kFrameFieldsAt - kFrameAt));
-  }
+  if (progressive) return {s.begin(), s.begin() + kProgressiveShared};
+  // Tables first, then the start of the frame header, so the level data can go on with it.
+  std::vector<std::uint8_t> shared(kBaselineShared);
+  auto out = std::copy_n(s.begin(), kFrameAt, shared.begin());
+  out = std::copy_n(s.begin() + kFrameEnd, kScanAt - kFrameEnd, out);
+  std::copy_n(s.begin() + kFrameAt, kFrameFieldsAt - kFrameAt, out);
   return shared;
 }
 

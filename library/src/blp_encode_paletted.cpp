@@ -70,8 +70,8 @@ Block EncodePaletted(ConstBytes pixels, TBLPHeader& header, Version version) {
 
   for (std::size_t m = 0; m < plan.levels.size(); ++m) {
     if (m > 0) chain.Advance(plan.levels[m]);
-    const MutableImageView level = chain.Current();
-    if (header.FlagB != 0) DiffuseToPalette(level, lookup);
+    if (header.FlagB != 0) DiffuseToPalette(chain.CurrentForWriting(), lookup);
+    const ImageView level = chain.Current();
     std::uint8_t* const indices = base + table.offsets[m];
     WriteIndexPlane(level, lookup, indices);
     if (alphaPlane) WriteAlphaPlane(level, indices + PixelCount(plan.levels[m]));

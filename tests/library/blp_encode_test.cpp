@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -174,6 +173,14 @@ TEST(BlpEncodeTables, OnePixelImageHasOneLevelForEveryEncoder) {
   }
   auto dxt = Record(Kind::Dxt5, 1, 1);
   EXPECT_EQ(Save(Image(1, 1), dxt).size(), 148u + 16);  // one whole block
+  for (bool progressive : {false, true}) {  // the shortest streams still share a header
+    auto merged = Record(Kind::Jpeg, 1, 1);
+    merged.FlagA = 1;
+    merged.FlagB = progressive;
+    const auto file = Save(Image(1, 1), merged);
+    EXPECT_EQ(U32(file, 156), progressive ? 76u : 292u);
+    EXPECT_EQ(DecodeLevel(file, 0).width, 1);
+  }
 }
 
 // Level sizes of the chains that end on a floor, with DXT sides counted in whole blocks.
@@ -470,30 +477,69 @@ INSTANTIATE_TEST_SUITE_P(
     Sizes, BlpPalettedRoundTrip,
     testing::ValuesIn(RoundTripCases({Kind::Blp1Paletted, Kind::Blp2Paletted})), CaseName);
 
-// With diffusion level 0 is the dithered source; the file must hold exactly its colours.
-TEST(BlpPalettedDiffusion, LevelZeroHoldsTheDitheredImage) {
-  auto px = Image(300, 200, true, 5);
-  auto r = Record(Kind::Blp1Paletted, 300, 200, true);
+// A corner of a large photo-like picture: smooth at every size, unlike a whole picture
+// squeezed into a few pixels.
+Pixels SmoothImage(std::uint32_t w, std::uint32_t h, bool alpha) {
+  const std::uint32_t bigW = std::max(w, 256u), bigH = std::max(h, 256u);
+  const Pixels big = ondrel_test::PhotoLike(bigW, bigH, 4, alpha, 4);
+  Pixels px(std::size_t{w} * h * 4);
+  for (std::uint32_t y = 0; y < h; ++y)
+    std::copy_n(&big[std::size_t{y} * bigW * 4], std::size_t{w} * 4, &px[std::size_t{y} * w * 4]);
+  return px;
+}
+
+// With diffusion each level is dithered in place and the next one is resampled from the
+// dithered pixels, so every level differs from a chain scaled from the undithered source.
+TEST(BlpPalettedDiffusion, EveryLevelComesFromTheDitheredLevelAbove) {
+  const std::uint32_t w = 300, h = 200;
+  const auto px = Image(w, h, true, 5);
+  auto r = Record(Kind::Blp1Paletted, w, h, true);
   r.ColorsOrQuality = 16;
   r.FlagB = 1;
   const auto file = Save(px, r);
 
   ormel::Palette palette{};
   ormel::TColorQuantizer quantizer(16, 8);
-  quantizer.ScanBitmap({px.data(), 300, 200, 1200});
+  quantizer.ScanBitmap({px.data(), w, h, std::size_t{w} * 4});
   quantizer.FillPalette(palette);
   ormel::TColorLookup lookup(palette, 15);
-  ormel::DiffuseToPalette({px.data(), 300, 200, 1200}, lookup);
-  const Decoded d = DecodeLevel(file, 0);
-  ASSERT_EQ(d.pixels.size(), px.size());
-  for (std::size_t i = 0; i < px.size() / 4; ++i) {
-    std::uint8_t er, eg, eb;
-    lookup.Nearest(px[4 * i + 2], px[4 * i + 1], px[4 * i], er, eg, eb);
-    ASSERT_EQ(d.pixels[4 * i], eb) << i;
-    ASSERT_EQ(d.pixels[4 * i + 1], eg) << i;
-    ASSERT_EQ(d.pixels[4 * i + 2], er) << i;
-    ASSERT_EQ(d.pixels[4 * i + 3], px[4 * i + 3]) << i;
+  Level level{w, h, px};
+  for (unsigned k = 0; k <= 8; ++k) {
+    SCOPED_TRACE("level " + std::to_string(k));
+    const ormel::MutableImageView view{level.pixels.data(), level.width, level.height,
+                                       std::size_t{level.width} * 4};
+    ormel::DiffuseToPalette(view, lookup);
+    const Decoded d = DecodeLevel(file, k);
+    ASSERT_EQ(d.width, level.width);
+    ASSERT_EQ(d.height, level.height);
+    for (std::size_t i = 0; i < d.pixels.size() / 4; ++i) {
+      const std::uint8_t* s = &level.pixels[4 * i];
+      std::uint8_t er, eg, eb;
+      lookup.Nearest(s[2], s[1], s[0], er, eg, eb);
+      ASSERT_EQ(d.pixels[4 * i], eb) << i;
+      ASSERT_EQ(d.pixels[4 * i + 1], eg) << i;
+      ASSERT_EQ(d.pixels[4 * i + 2], er) << i;
+      ASSERT_EQ(d.pixels[4 * i + 3], s[3]) << i;
+    }
+    level = ScaledChain(level.pixels, level.width, level.height, 1, 1, 2)[1];
   }
+}
+
+// DXT dithering is the record's FlagB, handed to the block encoder for every level.
+TEST(BlpEncodeDxt, FlagBDithersTheBlocks) {
+  const auto px = SmoothImage(64, 16, false);
+  Pixels files[2];
+  for (bool dither : {false, true}) {
+    auto r = Record(Kind::Dxt1, 64, 16, false, 0);
+    r.FlagB = dither;
+    const auto file = Save(px, r);
+    files[dither].assign(file.data(), file.data() + file.size());
+    Pixels blocks(ormel::dxt::LevelBytes(ormel::dxt::Format::Dxt1, 64, 16));
+    ormel::dxt::EncodeDxtImage(px, 64, 16, 4, false, dither, blocks);
+    ASSERT_EQ(file.size(), 148 + blocks.size());
+    EXPECT_EQ(std::memcmp(file.data() + 148, blocks.data(), blocks.size()), 0) << dither;
+  }
+  EXPECT_NE(files[0], files[1]);
 }
 
 // Lossy content: every level decodes to its size, holds exactly what the block or JPEG codec
@@ -535,17 +581,6 @@ bool DecoderHalvesBelowDxtFloor(const RoundTripCase& c, const Decoded& d, const 
                  (d.height < want.height && want.height == 4 && c.height > 4));
 }
 
-// A corner of a large photo-like picture: smooth at every size, unlike a whole picture
-// squeezed into a few pixels.
-Pixels SmoothImage(std::uint32_t w, std::uint32_t h, bool alpha) {
-  const std::uint32_t bigW = std::max(w, 256u), bigH = std::max(h, 256u);
-  const Pixels big = ondrel_test::PhotoLike(bigW, bigH, 4, alpha, 4);
-  Pixels px(std::size_t{w} * h * 4);
-  for (std::uint32_t y = 0; y < h; ++y)
-    std::copy_n(&big[std::size_t{y} * bigW * 4], std::size_t{w} * 4, &px[std::size_t{y} * w * 4]);
-  return px;
-}
-
 class BlpLossyRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
@@ -559,6 +594,9 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
   const auto chain = ScaledChain(px, c.width, c.height, dxt ? std::min(4u, c.width) : 1,
                                  dxt ? std::min(4u, c.height) : 1, levels);
   const bool alphaCompared = c.kind == Kind::Jpeg || c.kind == Kind::Dxt5;
+  // RMSE against the Lanczos level, measured on these cases. Level 0: JPEG (quality 90) at
+  // most 2.47, DXT 3.53. Any level: JPEG 3.58, DXT 27.1 (the 8x1 and 4x1 levels of 2048x1
+  // hold its whole gradient in one or two blocks). Pinned a little above.
   double worst = 0;
   for (unsigned k = 0; k < levels; ++k) {
     SCOPED_TRACE("level " + std::to_string(k));
@@ -570,10 +608,13 @@ TEST_P(BlpLossyRoundTrip, EveryLevelHoldsTheCodedLanczosLevel) {
     ASSERT_EQ(d.width, chain[k].width);
     ASSERT_EQ(d.height, chain[k].height);
     EXPECT_TRUE(d.pixels == CodecRoundTrip(c.kind, chain[k]));
-    worst = std::max(worst, RmseOf(d.pixels, chain[k].pixels, alphaCompared));
+    const double rmse = RmseOf(d.pixels, chain[k].pixels, alphaCompared);
+    if (k == 0) {
+      EXPECT_LE(rmse, dxt ? 4.0 : 3.0);
+    }
+    worst = std::max(worst, rmse);
   }
-  RecordProperty("worst_rmse", std::to_string(worst));
-  std::printf("worst level RMSE %s: %.2f\n", CaseName({c, 0}).c_str(), worst);
+  EXPECT_LE(worst, dxt ? 30.0 : 4.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BlpLossyRoundTrip,
