@@ -87,8 +87,9 @@ Pixels SaveTga(const Pixels& source, int type, int depth, bool topLeft, std::uin
   const Pixels rows = topLeft ? packed : FlipRows(packed, std::size_t{kWidth} * b);
   const auto block = ormel::tga::Encode(rows, header);
   header[0] = 0;
-  Pixels file(header.begin(), header.end());
-  file.insert(file.end(), block.data(), block.data() + block.size());
+  Pixels file(header.size() + block.size());
+  std::copy(header.begin(), header.end(), file.begin());
+  std::copy(block.data(), block.data() + block.size(), file.begin() + header.size());
   return file;
 }
 
