@@ -239,7 +239,7 @@ TEST_F(Blp1Files, FailedRewriteLeavesTheOriginal) {
     EXPECT_THROW(StoreMipmapTables(header, path("d.blp"), path("d.blp")), FileError);
   }
   EXPECT_EQ(ondrel_test::ReadFile(path("d.blp")), source);
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"d.blp"});  // no leftovers
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d.blp"});  // no leftovers
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstring>
 
 #include "ImgUtils.hpp"
@@ -271,5 +274,29 @@ const RoundTrip kRoundTrips[] = {
 
 INSTANTIATE_TEST_SUITE_P(All, RoundTrips, ::testing::ValuesIn(kRoundTrips),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A save over an existing file that fails part way (a file-size limit, as a full disk would)
+// leaves the old file byte for byte and no temporary file behind.
+TEST(SaveFailure, LeavesTheExistingFile) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("keep.bmp");
+  SaveBmpImage(file, ondrel_test::PhotoBitmap(8, 8, false));
+  const QByteArray before = ondrel_test::ReadFile(file);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limit = old;
+  limit.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_THROW(SaveBmpImage(file, ondrel_test::PhotoBitmap(256, 256, true)), std::runtime_error);
+  EXPECT_THROW(SavePngImage(file, ondrel_test::PhotoBitmap(256, 256, true), FileFormatOptions{}), std::runtime_error);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(ondrel_test::ReadFile(file), before);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.bmp"});
+}
 
 }  // namespace
