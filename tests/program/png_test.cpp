@@ -131,8 +131,12 @@ TEST(PngWriter, RoundTripBothFormatsAndLevels) {
       EXPECT_TRUE(ondrel_test::SamePixels(back, photo));
       EXPECT_EQ(facts.alphaBits, alpha ? 8 : 0);
       const qsizetype size = QFileInfo(path).size();
-      if (level == 0) EXPECT_GT(size, 33 * 17 * (alpha ? 4 : 3));  // stored, not deflated
-      if (previous) EXPECT_LE(size, previous);
+      if (level == 0) {
+        EXPECT_GT(size, 33 * 17 * (alpha ? 4 : 3));  // stored, not deflated
+      }
+      if (previous) {
+        EXPECT_LE(size, previous);
+      }
       previous = size;
     }
   }
