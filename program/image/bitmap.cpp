@@ -49,9 +49,9 @@ void TBitmap::setSize(int width, int height) {
   image_ = Allocate(width, height, format);
 }
 
-void TBitmap::reset(int width, int height, PixelFormat format) {
+void TBitmap::reset(int width, int height, PixelFormat format, bool zeroed) {
   image_ = Allocate(width, height, format);
-  if (!image_.isNull()) image_.fill(0);
+  if (zeroed && !image_.isNull()) image_.fill(0);
 }
 
 void TBitmap::LoadFromStream(QIODevice& stream) {

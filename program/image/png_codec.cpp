@@ -42,7 +42,8 @@ struct Decoded {
   std::uint32_t width = 0, height = 0;
   int channels = 3;  // 3: blue, green, red; 4: with alpha
   bool paletted = false, interlaced = false, hasTrns = false, hasAlphaChannel = false;
-  std::vector<std::uint8_t> rows;  // packed
+  std::vector<std::uint8_t> rows;  // paletted: the indices, packed
+  TBitmap image;                   // true colour: decoded straight into the bitmap's rows
   std::vector<png_bytep> rowPointers;
   png_color palette[256]{};
   std::uint8_t alpha[256]{};
@@ -106,13 +107,17 @@ bool RunDecode(const QByteArray& file, Decoded& out, ErrorText& err) {
   if (rowBytes != expected) png_error(png, "unexpected row layout");
   bool allocated = true;
   try {
-    out.rows.resize(rowBytes * h);
+    if (out.paletted)
+      out.rows.resize(rowBytes * h);
+    else
+      out.image.reset(int(w), int(h), out.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24, false);
     out.rowPointers.resize(h);
   } catch (...) {
     allocated = false;
   }
   if (!allocated) png_error(png, "out of memory");  // jumps only outside the handler
-  for (png_uint_32 y = 0; y < h; ++y) out.rowPointers[y] = out.rows.data() + rowBytes * y;
+  for (png_uint_32 y = 0; y < h; ++y)
+    out.rowPointers[y] = out.paletted ? out.rows.data() + rowBytes * y : out.image.scanLine(int(y));
   png_read_image(png, out.rowPointers.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -172,22 +177,21 @@ PngFacts DecodePng(const QByteArray& file, TBitmap& target) {
   Decoded d;
   ErrorText err;
   if (!RunDecode(file, d, err)) throw ImageLoadError(std::string("PNG: ") + err.text);
+  if (!d.paletted) {
+    target.assign(d.image);
+    return {d.interlaced, false, (d.hasTrns || d.hasAlphaChannel) ? 8 : 0};
+  }
   TBitmap result;
   result.reset(int(d.width), int(d.height), d.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24);
   for (std::uint32_t y = 0; y < d.height; ++y) {
     std::uint8_t* dst = result.scanLine(int(y));
-    if (d.paletted) {
-      const std::uint8_t* idx = d.rows.data() + std::size_t{d.width} * y;
-      for (std::uint32_t x = 0; x < d.width; ++x) {
-        const png_color& c = d.palette[idx[x]];
-        *dst++ = c.blue;
-        *dst++ = c.green;
-        *dst++ = c.red;
-        if (d.channels == 4) *dst++ = d.alpha[idx[x]];
-      }
-    } else {
-      std::memcpy(dst, d.rows.data() + std::size_t{d.width} * d.channels * y,
-                  std::size_t{d.width} * d.channels);
+    const std::uint8_t* idx = d.rows.data() + std::size_t{d.width} * y;
+    for (std::uint32_t x = 0; x < d.width; ++x) {
+      const png_color& c = d.palette[idx[x]];
+      *dst++ = c.blue;
+      *dst++ = c.green;
+      *dst++ = c.red;
+      if (d.channels == 4) *dst++ = d.alpha[idx[x]];
     }
   }
   target.assign(result);
