@@ -18,7 +18,7 @@
 #include "test_files.hpp"
 
 using namespace ondrel;
-using ondrel_test::Blp1JpegSpec;
+using ondrel_test::Blp1JpegLayout;
 using ondrel_test::MakeBlp1Jpeg;
 
 namespace {
@@ -49,26 +49,26 @@ struct Arrangement {
 class OptimizeArrangements : public ::testing::TestWithParam<Arrangement> {};
 
 TEST_P(OptimizeArrangements, KeepsPixelsAndIsIdempotent) {
-  Blp1JpegSpec spec;
-  spec.progressive = GetParam().progressive;
-  spec.merged = GetParam().merged;
-  const QByteArray source = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  layout.progressive = GetParam().progressive;
+  layout.merged = GetParam().merged;
+  const QByteArray source = MakeBlp1Jpeg(layout);
   const QByteArray once = Bytes(OptimizeJpegBlpImage(Span(source)));
-  ExpectSameLevels(source, once, spec.levels);
+  ExpectSameLevels(source, once, layout.levels);
   const std::uint32_t header = GetU32(Span(once), kBlp1JpegHeaderSizeAt);
-  EXPECT_EQ(header, spec.progressive ? 76u : 292u);  // the encoder's merged arrangements
+  EXPECT_EQ(header, layout.progressive ? 76u : 292u);  // the encoder's merged arrangements
   EXPECT_EQ(GetU32(Span(once), kBlp1OffsetsAt), 160 + header);
-  if (spec.merged) EXPECT_EQ(once, source);  // already optimal: same bytes
+  if (layout.merged) EXPECT_EQ(once, source);  // already optimal: same bytes
   else EXPECT_LT(once.size(), source.size());
   const QByteArray twice = Bytes(OptimizeJpegBlpImage(Span(once)));
   EXPECT_EQ(twice, once);
   // The repeated entries of the unwritten levels point at the rewritten last level.
   std::span<const std::uint8_t> t = Span(once);
-  for (int i = spec.levels; i < MipmapCountFor(64, 32); ++i) {
-    EXPECT_EQ(MipmapOffset(t, i), MipmapOffset(t, spec.levels - 1));
-    EXPECT_EQ(MipmapSize(t, i), MipmapSize(t, spec.levels - 1));
+  for (int i = layout.levels; i < MipmapCountFor(64, 32); ++i) {
+    EXPECT_EQ(MipmapOffset(t, i), MipmapOffset(t, layout.levels - 1));
+    EXPECT_EQ(MipmapSize(t, i), MipmapSize(t, layout.levels - 1));
   }
-  EXPECT_EQ(StoredLevels(once), spec.levels);
+  EXPECT_EQ(StoredLevels(once), layout.levels);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, OptimizeArrangements,
@@ -91,17 +91,17 @@ class OptimizeExtras : public ::testing::TestWithParam<Extras> {};
 TEST_P(OptimizeExtras, SavesExactlyTheExtras) {
   const auto& e = GetParam();
   for (const bool progressive : {false, true}) {
-    Blp1JpegSpec spec;
-    spec.progressive = progressive;
-    spec.merged = true;
-    const QByteArray clean = MakeBlp1Jpeg(spec);
-    spec.merged = e.merged;
-    spec.gap = e.gap;
-    spec.comSegment = e.com;
-    spec.app0Segment = e.app0;
-    const QByteArray source = MakeBlp1Jpeg(spec);
+    Blp1JpegLayout layout;
+    layout.progressive = progressive;
+    layout.merged = true;
+    const QByteArray clean = MakeBlp1Jpeg(layout);
+    layout.merged = e.merged;
+    layout.gap = e.gap;
+    layout.comSegment = e.com;
+    layout.app0Segment = e.app0;
+    const QByteArray source = MakeBlp1Jpeg(layout);
     const QByteArray out = Bytes(OptimizeJpegBlpImage(Span(source)));
-    ExpectSameLevels(source, out, spec.levels);
+    ExpectSameLevels(source, out, layout.levels);
     EXPECT_EQ(out, clean) << "progressive " << progressive;
   }
 }
@@ -115,10 +115,10 @@ INSTANTIATE_TEST_SUITE_P(All, OptimizeExtras,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OptimizeJpegBlpImage, KeepsCommentBeyondTheFile) {
-  Blp1JpegSpec spec;
-  spec.width = spec.height = 16;  // n = 5, capacity 84
-  spec.levels = 5;
-  QByteArray source = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  layout.width = layout.height = 16;  // n = 5, capacity 84
+  layout.levels = 5;
+  QByteArray source = MakeBlp1Jpeg(layout);
   std::span<std::uint8_t, kBlp1HeaderSize> h(reinterpret_cast<std::uint8_t*>(source.data()), kBlp1HeaderSize);
   WriteBlpComment(h, "kept across optimization");
   const QByteArray out = Bytes(OptimizeJpegBlpImage(Span(source)));
@@ -129,9 +129,9 @@ TEST(OptimizeJpegBlpImage, KeepsCommentBeyondTheFile) {
 
 // Damaged files are refused, never read outside their streams (the fuzz target goes further).
 TEST(OptimizeJpegBlpImage, RefusesDamagedFiles) {
-  Blp1JpegSpec spec;
-  spec.merged = true;
-  const QByteArray good = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  layout.merged = true;
+  const QByteArray good = MakeBlp1Jpeg(layout);
   auto mutate = [&](auto&& change) {
     QByteArray b = good;
     change(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(b.data()), std::size_t(b.size())), b);
@@ -152,8 +152,8 @@ TEST(OptimizeJpegBlpImage, RefusesDamagedFiles) {
 
 // Levels whose tables differ from level 0's cannot share one header.
 TEST(OptimizeJpegBlpImage, RefusesLevelsWithOtherTables) {
-  Blp1JpegSpec spec;
-  QByteArray file = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  QByteArray file = MakeBlp1Jpeg(layout);
   std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
   const std::uint32_t level1 = MipmapOffset(s, 1);
   s[level1 + 2 + 4 + 1 + 10] ^= 1;  // one quantization value of level 1
@@ -167,10 +167,10 @@ class Blp1Files : public ::testing::Test {
 };
 
 TEST_F(Blp1Files, OptimizeInPlaceReportsBytesSaved) {
-  Blp1JpegSpec spec;
-  spec.gap = 12;
-  spec.comSegment = true;
-  const QByteArray source = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  layout.gap = 12;
+  layout.comSegment = true;
+  const QByteArray source = MakeBlp1Jpeg(layout);
   ondrel_test::WriteFile(path("a.blp"), source);
   const std::int32_t saved = OptimizeJpegBlp(path("a.blp"), path("a.blp"));
   const QByteArray after = ondrel_test::ReadFile(path("a.blp"));
@@ -227,9 +227,9 @@ class FileSizeLimit {
 };
 
 TEST_F(Blp1Files, FailedRewriteLeavesTheOriginal) {
-  Blp1JpegSpec spec;
-  spec.comSegment = true;
-  const QByteArray source = MakeBlp1Jpeg(spec);
+  Blp1JpegLayout layout;
+  layout.comSegment = true;
+  const QByteArray source = MakeBlp1Jpeg(layout);
   ondrel_test::WriteFile(path("d.blp"), source);
   Blp1Header header = ReadBlp1Header(path("d.blp"));
   WriteBlpComment(header, "never half written");

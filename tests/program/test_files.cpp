@@ -73,30 +73,30 @@ std::vector<std::uint8_t> WithExtras(std::vector<std::uint8_t> s, bool com, bool
 
 }  // namespace
 
-QByteArray MakeBlp1Jpeg(const Blp1JpegSpec& spec) {
+QByteArray MakeBlp1Jpeg(const Blp1JpegLayout& layout) {
   using namespace ondrel;
   QByteArray header(int(kBlp1HeaderSize) + 4, '\0');
   auto* h = reinterpret_cast<std::uint8_t*>(header.data());
   std::span<std::uint8_t> hs(h, header.size());
   std::memcpy(h, "BLP1", 4);
   PutU32(hs, 8, 8);
-  PutU32(hs, kBlp1WidthAt, std::uint32_t(spec.width));
-  PutU32(hs, kBlp1HeightAt, std::uint32_t(spec.height));
+  PutU32(hs, kBlp1WidthAt, std::uint32_t(layout.width));
+  PutU32(hs, kBlp1HeightAt, std::uint32_t(layout.height));
   PutU32(hs, 20, 4);
   PutU32(hs, 24, 1);
   std::vector<std::vector<std::uint8_t>> streams;
-  int w = spec.width, hgt = spec.height;
-  for (int i = 0; i < spec.levels; ++i) {
-    streams.push_back(WithExtras(FourChannelJpeg(w, hgt, 80, spec.progressive, std::uint32_t(i + 1)),
-                                 spec.comSegment, spec.app0Segment));
+  int w = layout.width, hgt = layout.height;
+  for (int i = 0; i < layout.levels; ++i) {
+    streams.push_back(WithExtras(FourChannelJpeg(w, hgt, 80, layout.progressive, std::uint32_t(i + 1)),
+                                 layout.comSegment, layout.app0Segment));
     w = std::max(1, w / 2);
     hgt = std::max(1, hgt / 2);
   }
-  const std::size_t x = (spec.comSegment ? 11 : 0) + (spec.app0Segment ? 18 : 0);
+  const std::size_t x = (layout.comSegment ? 11 : 0) + (layout.app0Segment ? 18 : 0);
   QByteArray shared;
-  if (spec.merged) {
+  if (layout.merged) {
     const auto& s = streams[0];
-    if (spec.progressive) {
+    if (layout.progressive) {
       Append(shared, s, 0, 76 + x);
     } else {
       Append(shared, s, 0, 71 + x);
@@ -105,13 +105,13 @@ QByteArray MakeBlp1Jpeg(const Blp1JpegSpec& spec) {
     }
   }
   PutU32(hs, kBlp1JpegHeaderSizeAt, std::uint32_t(shared.size()));
-  QByteArray file = header + shared + QByteArray(int(spec.gap), '\x5A');
-  for (int i = 0; i < spec.levels; ++i) {
+  QByteArray file = header + shared + QByteArray(int(layout.gap), '\x5A');
+  for (int i = 0; i < layout.levels; ++i) {
     QByteArray data;
     const auto& s = streams[std::size_t(i)];
-    if (!spec.merged)
+    if (!layout.merged)
       Append(data, s, 0, s.size());
-    else if (spec.progressive)
+    else if (layout.progressive)
       Append(data, s, 76 + x, s.size());
     else {
       Append(data, s, 76 + x, 93 + x);
@@ -124,10 +124,10 @@ QByteArray MakeBlp1Jpeg(const Blp1JpegSpec& spec) {
     file += data;
   }
   std::span<std::uint8_t> fs(reinterpret_cast<std::uint8_t*>(file.data()), kBlp1HeaderSize);
-  const int chain = MipmapCountFor(std::uint16_t(spec.width), std::uint16_t(spec.height));
-  for (int i = spec.levels; i < chain; ++i) {
-    SetMipmapOffset(fs, i, MipmapOffset(fs, spec.levels - 1));
-    SetMipmapSize(fs, i, MipmapSize(fs, spec.levels - 1));
+  const int chain = MipmapCountFor(std::uint16_t(layout.width), std::uint16_t(layout.height));
+  for (int i = layout.levels; i < chain; ++i) {
+    SetMipmapOffset(fs, i, MipmapOffset(fs, layout.levels - 1));
+    SetMipmapSize(fs, i, MipmapSize(fs, layout.levels - 1));
   }
   return file;
 }

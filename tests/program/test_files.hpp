@@ -28,7 +28,7 @@ std::vector<std::uint8_t> FourChannelJpeg(int w, int h, int quality, bool progre
 
 enum class Merge { None, Baseline, Progressive };
 
-struct Blp1JpegSpec {
+struct Blp1JpegLayout {
   int width = 64, height = 32;
   int levels = 7;          // levels stored; entries up to the chain's end repeat the last
   bool progressive = false;
@@ -39,7 +39,7 @@ struct Blp1JpegSpec {
 };
 
 // A BLP1 file with JPEG content laid out as the encoder lays it out, or with the extras.
-QByteArray MakeBlp1Jpeg(const Blp1JpegSpec& spec);
+QByteArray MakeBlp1Jpeg(const Blp1JpegLayout& layout);
 
 // The decoded pixels of level i of a BLP1 JPEG file image: its full stream through the core.
 std::vector<std::uint8_t> DecodeBlp1JpegLevel(const QByteArray& file, int level);
