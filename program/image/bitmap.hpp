@@ -1,0 +1,64 @@
+// The program's bitmap: a thin class over QImage holding 24-bit (QImage::Format_BGR888:
+// blue, green, red in memory) or 32-bit pixels (QImage::Format_ARGB32: blue, green, red,
+// alpha in memory on little-endian machines). Copies share the pixels until one is changed.
+// The image classes derive from it and override the stream operations.
+#pragma once
+
+#include <QIODevice>
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+namespace ondrel {
+
+enum class PixelFormat { Empty, Bit24, Bit32, Other };
+
+class TBitmap {
+ public:
+  TBitmap() = default;
+  explicit TBitmap(QImage image) : image_(std::move(image)) {}
+  virtual ~TBitmap() = default;
+  TBitmap(const TBitmap&) = default;
+  TBitmap& operator=(const TBitmap&) = default;
+
+  int width() const { return image_.width(); }
+  int height() const { return image_.height(); }
+  bool empty() const { return image_.isNull() || image_.width() == 0 || image_.height() == 0; }
+  PixelFormat pixelFormat() const;
+
+  // Converts in place; 24 -> 32 makes every alpha byte 255. An empty bitmap stays empty.
+  void setPixelFormat(PixelFormat format);
+  // Resizes to width x height in the current pixel format (24-bit when it has none); the
+  // pixels are undefined afterwards.
+  void setSize(int width, int height);
+  // Replaces the pixels with an image of the given size and format, every byte zero (or
+  // left undefined, for a caller that writes every row).
+  void reset(int width, int height, PixelFormat format, bool zeroed = true);
+  void clear() { image_ = QImage(); }
+
+  std::uint8_t* scanLine(int y) { return image_.scanLine(y); }
+  const std::uint8_t* scanLine(int y) const { return image_.constScanLine(y); }
+  int bytesPerPixel() const { return pixelFormat() == PixelFormat::Bit32 ? 4 : 3; }
+
+  const QImage& image() const { return image_; }
+  void assign(const TBitmap& other) { image_ = other.image_; }
+  void assign(QImage image) { image_ = std::move(image); }
+
+  // Replaces the bitmap with the file in the stream (read from position 0). A file the class
+  // does not recognise leaves the bitmap unchanged; errors throw.
+  virtual void LoadFromStream(QIODevice& stream);
+  // Appends the encoded file to the stream.
+  virtual void SaveToStream(QIODevice& stream);
+
+  // Copies packed rows (width x bytesPerPixel bytes each, top row first) into the bitmap,
+  // optionally bottom row first.
+  void copyFromPacked(const std::uint8_t* packed, bool bottomUp = false);
+  // Packs the rows, top row first (or bottom row first).
+  std::vector<std::uint8_t> packed(bool bottomUp = false) const;
+
+ private:
+  QImage image_;
+};
+
+}  // namespace ondrel

@@ -1,0 +1,96 @@
+#include "blp1_files.hpp"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "ImgUtils.hpp"
+#include "atomic_file.hpp"
+#include "blp1_optimize.hpp"
+#include "om_blp.hpp"
+
+namespace ondrel {
+namespace {
+
+std::span<const std::uint8_t> Span(const QByteArray& b) {
+  return {reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())};
+}
+
+std::int64_t SizeOf(const QString& path) { return QFileInfo(path).size(); }
+
+}  // namespace
+
+std::uint8_t ClassifyForOptimization(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + fileName.toStdString());
+  const QByteArray head = file.read(8);
+  if (head.size() < 4) throw FileError("the file is too short: " + fileName.toStdString());
+  if (!head.startsWith("BLP1")) return 255;
+  if (head.size() < 8) throw FileError("the file is too short: " + fileName.toStdString());
+  return std::uint8_t(head[4]);
+}
+
+Blp1Header ReadBlp1Header(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + fileName.toStdString());
+  const QByteArray bytes = file.read(kBlp1HeaderSize);
+  if (bytes.size() != qsizetype(kBlp1HeaderSize) || !bytes.startsWith("BLP1"))
+    throw FileError("not a BLP1 file: " + fileName.toStdString());
+  Blp1Header header;
+  std::copy(bytes.begin(), bytes.end(), header.begin());
+  return header;
+}
+
+std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
+  const QByteArray bytes = ReadWholeFile(source);
+  const auto optimized = OptimizeJpegBlpImage(Span(bytes));
+  WriteFileAtomically(target, QByteArray(reinterpret_cast<const char*>(optimized.data()),
+                                         qsizetype(optimized.size())));
+  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(optimized.size()));
+}
+
+std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
+  const std::int64_t before = SizeOf(source);
+  TBLPBitmap blp;
+  {
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + source.toStdString());
+    blp.LoadFromStream(file);
+  }
+  if (blp.empty()) throw FileError("cannot decode " + source.toStdString());
+  const int n = MipmapCountFor(std::uint16_t(blp.Width), std::uint16_t(blp.Height));
+  std::uint32_t regular = 0;
+  for (int i = 1; i < 16; ++i) {
+    const std::uint64_t end = std::uint64_t{blp.MipmapOffsets[i]} + blp.MipmapSizes[i];
+    if (end <= std::uint64_t(before) && i < n &&
+        std::uint64_t{blp.MipmapOffsets[i - 1]} + blp.MipmapSizes[i - 1] == blp.MipmapOffsets[i])
+      ++regular;
+  }
+  blp.Signature = kSignatureBlp1;
+  blp.Compression = 1;
+  blp.SaveMipmapsMinus1 = regular;
+  blp.SaveColorsOrQuality = std::clamp<std::uint32_t>(CountColors(blp), 1, 256);
+  blp.SaveFlagA = true;
+  blp.SaveFlagB = false;
+  blp.HasAlpha = blp.pixelFormat() == PixelFormat::Bit32;
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    blp.SaveToStream(buffer);
+  }
+  WriteFileAtomically(target, bytes);
+  return std::int32_t(before - SizeOf(target));
+}
+
+void StoreMipmapTables(const Blp1Header& header, const QString& source, const QString& target) {
+  QByteArray bytes = ReadWholeFile(source);
+  if (bytes.size() < qsizetype(kBlp1HeaderSize)) throw FileError("not a BLP1 file: " + source.toStdString());
+  std::copy(header.begin() + kBlp1OffsetsAt, header.begin() + kBlp1HeaderSize,
+            bytes.begin() + kBlp1OffsetsAt);
+  WriteFileAtomically(target, bytes);
+}
+
+}  // namespace ondrel

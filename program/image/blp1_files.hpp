@@ -1,0 +1,29 @@
+// The file operations of the BLP1 tools: classification for the optimizer, the JPEG header
+// optimizer and the paletted re-save, and the rewrite of the mipmap tables that stores a
+// comment. Target may equal source; every rewrite is atomic (temporary file, then rename).
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+#include "blp1_header.hpp"
+
+namespace ondrel {
+
+// 0: BLP1 with JPEG content; 1: BLP1 paletted; any other low compression byte of a BLP1 file
+// as it is; 255: not BLP1. Throws FileError on a file too short to tell.
+std::uint8_t ClassifyForOptimization(const QString& fileName);
+
+// Bytes saved: source size before - target size after (negative when the file grew).
+std::int32_t OptimizeJpegBlp(const QString& source, const QString& target);
+std::int32_t ResavePalettedBlp(const QString& source, const QString& target);
+
+// Writes the header's offset and size tables (bytes 28..155) into the source file's bytes
+// and saves them under the target name; nothing else changes.
+void StoreMipmapTables(const Blp1Header& header, const QString& source, const QString& target);
+
+// The first 156 bytes of a BLP1 file. Throws FileError when the file is shorter or not BLP1.
+Blp1Header ReadBlp1Header(const QString& fileName);
+
+}  // namespace ondrel

@@ -1,0 +1,34 @@
+// The extension list and the folder functions of the image layer. Paths use "/"; extension
+// tests ignore case, file names are compared exactly.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace ondrel {
+
+// The seven extensions, in the order dispatch, folder scans and the file lists use.
+inline const std::array<QString, 7>& ImageExtensions() {
+  static const std::array<QString, 7> list = {".bmp", ".tga", ".blp", ".jpg", ".jpeg", ".png", ".dds"};
+  return list;
+}
+
+// Appends folder + name for every file of the folder whose lower-cased extension equals
+// `extension` (with its dot); with recurse, descends into real subfolders first met, never
+// through a symbolic link and not into hidden folders. `folder` ends in "/".
+void ListFilesByExtension(const QString& folder, const QString& extension, bool recurse,
+                          QStringList& list);
+
+// Creates every missing folder of each "/"-terminated prefix; a last component without a
+// trailing "/" is not created. False at the first folder that cannot be created.
+bool CreateFolderPath(const QString& path);
+
+// The path with one trailing "/" (an empty path stays empty).
+QString WithTrailingBackslash(const QString& path);
+
+// The lower-cased extension with its dot ("" without one), of the file name part only.
+QString LowerExtension(const QString& fileName);
+
+}  // namespace ondrel

@@ -1,0 +1,245 @@
+// The JPEG header optimizer and the other BLP1 file operations: pixels never change, an
+// optimal file saves nothing, extras are removed, damaged files are refused, and a failed
+// rewrite leaves the original byte for byte.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
+#include <QDir>
+
+#include "atomic_file.hpp"
+#include "blp1_comment.hpp"
+#include "blp1_files.hpp"
+#include "blp1_header.hpp"
+#include "blp1_optimize.hpp"
+#include "test_files.hpp"
+
+using namespace ondrel;
+using ondrel_test::Blp1JpegLayout;
+using ondrel_test::MakeBlp1Jpeg;
+
+namespace {
+
+std::span<const std::uint8_t> Span(const QByteArray& b) {
+  return {reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())};
+}
+QByteArray Bytes(const std::vector<std::uint8_t>& v) {
+  return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+}
+
+int StoredLevels(const QByteArray& file) {
+  std::span<const std::uint8_t, kBlp1HeaderSize> h(reinterpret_cast<const std::uint8_t*>(file.constData()), kBlp1HeaderSize);
+  return CountStoredMipmaps(h);
+}
+
+// Every level decodes to the same pixels in both files.
+void ExpectSameLevels(const QByteArray& a, const QByteArray& b, int levels) {
+  for (int i = 0; i < levels; ++i)
+    EXPECT_EQ(ondrel_test::DecodeBlp1JpegLevel(a, i), ondrel_test::DecodeBlp1JpegLevel(b, i)) << "level " << i;
+}
+
+struct Arrangement {
+  const char* name;
+  bool progressive, merged;
+};
+
+class OptimizeArrangements : public ::testing::TestWithParam<Arrangement> {};
+
+TEST_P(OptimizeArrangements, KeepsPixelsAndIsIdempotent) {
+  Blp1JpegLayout layout;
+  layout.progressive = GetParam().progressive;
+  layout.merged = GetParam().merged;
+  const QByteArray source = MakeBlp1Jpeg(layout);
+  const QByteArray once = Bytes(OptimizeJpegBlpImage(Span(source)));
+  ExpectSameLevels(source, once, layout.levels);
+  const std::uint32_t header = GetU32(Span(once), kBlp1JpegHeaderSizeAt);
+  EXPECT_EQ(header, layout.progressive ? 76u : 292u);  // the encoder's merged arrangements
+  EXPECT_EQ(GetU32(Span(once), kBlp1OffsetsAt), 160 + header);
+  if (layout.merged) EXPECT_EQ(once, source);  // already optimal: same bytes
+  else EXPECT_LT(once.size(), source.size());
+  const QByteArray twice = Bytes(OptimizeJpegBlpImage(Span(once)));
+  EXPECT_EQ(twice, once);
+  // The repeated entries of the unwritten levels point at the rewritten last level.
+  std::span<const std::uint8_t> t = Span(once);
+  for (int i = layout.levels; i < MipmapCountFor(64, 32); ++i) {
+    EXPECT_EQ(MipmapOffset(t, i), MipmapOffset(t, layout.levels - 1));
+    EXPECT_EQ(MipmapSize(t, i), MipmapSize(t, layout.levels - 1));
+  }
+  EXPECT_EQ(StoredLevels(once), layout.levels);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, OptimizeArrangements,
+                         ::testing::Values(Arrangement{"Baseline", false, false},
+                                           Arrangement{"BaselineMerged", false, true},
+                                           Arrangement{"Progressive", true, false},
+                                           Arrangement{"ProgressiveMerged", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Extras {
+  const char* name;
+  std::uint32_t gap;
+  bool com, app0;
+  bool merged;
+};
+
+class OptimizeExtras : public ::testing::TestWithParam<Extras> {};
+
+// Gaps, COM and APP0 segments are removed; exactly their bytes are saved.
+TEST_P(OptimizeExtras, SavesExactlyTheExtras) {
+  const auto& e = GetParam();
+  for (const bool progressive : {false, true}) {
+    Blp1JpegLayout layout;
+    layout.progressive = progressive;
+    layout.merged = true;
+    const QByteArray clean = MakeBlp1Jpeg(layout);
+    layout.merged = e.merged;
+    layout.gap = e.gap;
+    layout.comSegment = e.com;
+    layout.app0Segment = e.app0;
+    const QByteArray source = MakeBlp1Jpeg(layout);
+    const QByteArray out = Bytes(OptimizeJpegBlpImage(Span(source)));
+    ExpectSameLevels(source, out, layout.levels);
+    EXPECT_EQ(out, clean) << "progressive " << progressive;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, OptimizeExtras,
+                         ::testing::Values(Extras{"Gap", 37, false, false, true},
+                                           Extras{"Com", 0, true, false, true},
+                                           Extras{"App0", 0, false, true, true},
+                                           Extras{"AllUnmerged", 5, true, true, false},
+                                           Extras{"AllMerged", 1000, true, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OptimizeJpegBlpImage, KeepsCommentBeyondTheFile) {
+  Blp1JpegLayout layout;
+  layout.width = layout.height = 16;  // n = 5, capacity 84
+  layout.levels = 5;
+  QByteArray source = MakeBlp1Jpeg(layout);
+  std::span<std::uint8_t, kBlp1HeaderSize> h(reinterpret_cast<std::uint8_t*>(source.data()), kBlp1HeaderSize);
+  WriteBlpComment(h, "kept across optimization");
+  const QByteArray out = Bytes(OptimizeJpegBlpImage(Span(source)));
+  std::span<const std::uint8_t, kBlp1HeaderSize> oh(reinterpret_cast<const std::uint8_t*>(out.constData()), kBlp1HeaderSize);
+  EXPECT_EQ(ReadBlpComment(oh), "kept across optimization");
+  ExpectSameLevels(source, out, 5);
+}
+
+// Damaged files are refused, never read outside their streams (the fuzz target goes further).
+TEST(OptimizeJpegBlpImage, RefusesDamagedFiles) {
+  Blp1JpegLayout layout;
+  layout.merged = true;
+  const QByteArray good = MakeBlp1Jpeg(layout);
+  auto mutate = [&](auto&& change) {
+    QByteArray b = good;
+    change(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(b.data()), std::size_t(b.size())), b);
+    return b;
+  };
+  const QByteArray cases[] = {
+      good.left(100),
+      good.left(300),
+      mutate([](auto s, auto&) { PutU32(s, kBlp1JpegHeaderSizeAt, 0x7FFFFFFF); }),
+      mutate([](auto s, auto&) { SetMipmapOffset(s, 0, 10); }),
+      mutate([](auto s, auto&) { SetMipmapSize(s, 1, 0x7FFFFFF0); }),
+      mutate([](auto s, auto&) { SetMipmapSize(s, 0, 0); }),
+      mutate([](auto s, auto&) { s[160 + 4] = 0xFF; }),  // the DQT length
+      mutate([](auto s, auto&) { PutU32(s, 4, 1); }),    // paletted
+  };
+  for (const auto& c : cases) EXPECT_THROW(OptimizeJpegBlpImage(Span(c)), OptimizeError);
+}
+
+// Levels whose tables differ from level 0's cannot share one header.
+TEST(OptimizeJpegBlpImage, RefusesLevelsWithOtherTables) {
+  Blp1JpegLayout layout;
+  QByteArray file = MakeBlp1Jpeg(layout);
+  std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
+  const std::uint32_t level1 = MipmapOffset(s, 1);
+  s[level1 + 2 + 4 + 1 + 10] ^= 1;  // one quantization value of level 1
+  EXPECT_THROW(OptimizeJpegBlpImage(Span(file)), OptimizeError);
+}
+
+class Blp1Files : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QString path(const char* name) { return dir.filePath(name); }
+};
+
+TEST_F(Blp1Files, OptimizeInPlaceReportsBytesSaved) {
+  Blp1JpegLayout layout;
+  layout.gap = 12;
+  layout.comSegment = true;
+  const QByteArray source = MakeBlp1Jpeg(layout);
+  ondrel_test::WriteFile(path("a.blp"), source);
+  const std::int32_t saved = OptimizeJpegBlp(path("a.blp"), path("a.blp"));
+  const QByteArray after = ondrel_test::ReadFile(path("a.blp"));
+  EXPECT_EQ(saved, source.size() - after.size());
+  EXPECT_GT(saved, 0);
+  EXPECT_EQ(OptimizeJpegBlp(path("a.blp"), path("a.blp")), 0);
+  EXPECT_EQ(OptimizeJpegBlp(path("a.blp"), path("b.blp")), 0);
+  EXPECT_EQ(ondrel_test::ReadFile(path("b.blp")), after);
+}
+
+TEST_F(Blp1Files, Classify) {
+  ondrel_test::WriteFile(path("jpeg.blp"), MakeBlp1Jpeg({}));
+  ondrel_test::WriteFile(path("pal.blp"), QByteArray("BLP1\x01\0\0\0", 8) + QByteArray(200, '\0'));
+  ondrel_test::WriteFile(path("odd.blp"), QByteArray("BLP1\x02\x01\0\0", 8));
+  ondrel_test::WriteFile(path("v2.blp"), QByteArray("BLP2\x01\0\0\0", 8));
+  ondrel_test::WriteFile(path("short.blp"), QByteArray("BLP1\0", 5));
+  ondrel_test::WriteFile(path("tiny.blp"), QByteArray("BL", 2));
+  EXPECT_EQ(ClassifyForOptimization(path("jpeg.blp")), 0);
+  EXPECT_EQ(ClassifyForOptimization(path("pal.blp")), 1);
+  EXPECT_EQ(ClassifyForOptimization(path("odd.blp")), 2);
+  EXPECT_EQ(ClassifyForOptimization(path("v2.blp")), 255);
+  EXPECT_THROW(ClassifyForOptimization(path("short.blp")), FileError);
+  EXPECT_THROW(ClassifyForOptimization(path("tiny.blp")), FileError);
+  EXPECT_THROW(ClassifyForOptimization(path("missing.blp")), FileError);
+}
+
+TEST_F(Blp1Files, StoreMipmapTablesChangesOnlyTheTables) {
+  const QByteArray source = MakeBlp1Jpeg({});
+  ondrel_test::WriteFile(path("c.blp"), source);
+  Blp1Header header = ReadBlp1Header(path("c.blp"));
+  WriteBlpComment(header, "a comment");
+  StoreMipmapTables(header, path("c.blp"), path("c.blp"));
+  const QByteArray after = ondrel_test::ReadFile(path("c.blp"));
+  ASSERT_EQ(after.size(), source.size());
+  EXPECT_EQ(after.left(28), source.left(28));
+  EXPECT_EQ(after.mid(156), source.mid(156));
+  EXPECT_EQ(ReadBlpComment(ReadBlp1Header(path("c.blp"))), "a comment");
+}
+
+// The file-size limit makes the write fail part way, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+ private:
+  rlimit old_{};
+};
+
+TEST_F(Blp1Files, FailedRewriteLeavesTheOriginal) {
+  Blp1JpegLayout layout;
+  layout.comSegment = true;
+  const QByteArray source = MakeBlp1Jpeg(layout);
+  ondrel_test::WriteFile(path("d.blp"), source);
+  Blp1Header header = ReadBlp1Header(path("d.blp"));
+  WriteBlpComment(header, "never half written");
+  {
+    const FileSizeLimit limit(rlim_t(source.size() / 3));
+    EXPECT_THROW(OptimizeJpegBlp(path("d.blp"), path("d.blp")), FileError);
+    EXPECT_THROW(StoreMipmapTables(header, path("d.blp"), path("d.blp")), FileError);
+  }
+  EXPECT_EQ(ondrel_test::ReadFile(path("d.blp")), source);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d.blp"});  // no leftovers
+}
+
+}  // namespace
