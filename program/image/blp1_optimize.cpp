@@ -68,7 +68,9 @@ Split SplitStream(Bytes stream) {
   const auto list = ListSegments(stream);
   const auto frame = std::find_if(list.begin(), list.end(), [](const Segment& s) { return s.isFrame(); });
   if (frame == list.end()) Refuse("no frame header before the first scan");
-  if (frame->length < 7) Refuse("the frame header is too short");
+  // Every frame header is cut after its sample precision, and the first is read for its size.
+  for (const auto& s : list)
+    if (s.isFrame() && s.length < 7) Refuse("a frame header is too short");
   // The frame header is cut after its sample precision only when its remainder is the first
   // thing of the level data; otherwise the joined stream would not be valid.
   const auto firstOwn = std::find_if(list.begin(), list.end(),

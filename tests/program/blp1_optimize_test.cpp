@@ -150,6 +150,26 @@ TEST(OptimizeJpegBlpImage, RefusesDamagedFiles) {
   for (const auto& c : cases) EXPECT_THROW(OptimizeJpegBlpImage(Span(c)), OptimizeError);
 }
 
+// A second frame header too short for its own fields: cutting it after its sample precision
+// would run past the segment's end.
+TEST(OptimizeJpegBlpImage, RefusesAShortSecondFrameHeader) {
+  const std::uint8_t stream[] = {
+      0xFF, 0xD8,                                                  // SOI
+      0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x08, 0x00, 0x08, 0x03,  // SOF0, 8 x 8, 3 components
+      0x01, 0x11, 0x00, 0x02, 0x11, 0x00, 0x03, 0x11, 0x00,
+      0xFF, 0xC0, 0x00, 0x02,                                      // SOF0 with only its length
+      0xFF, 0xDA, 0x00, 0x02, 0x00, 0xFF, 0xD9};                   // SOS, data, EOI
+  QByteArray file(int(kBlp1JpegHeaderAt), '\0');
+  std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
+  std::memcpy(s.data(), "BLP1", 4);
+  PutU32(s, kBlp1WidthAt, 8);
+  PutU32(s, kBlp1HeightAt, 8);
+  SetMipmapOffset(s, 0, std::uint32_t(kBlp1JpegHeaderAt));
+  SetMipmapSize(s, 0, sizeof stream);
+  file.append(reinterpret_cast<const char*>(stream), sizeof stream);
+  EXPECT_THROW(OptimizeJpegBlpImage(Span(file)), OptimizeError);
+}
+
 // Levels whose tables differ from level 0's cannot share one header.
 TEST(OptimizeJpegBlpImage, RefusesLevelsWithOtherTables) {
   Blp1JpegLayout layout;
