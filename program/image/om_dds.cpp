@@ -43,6 +43,9 @@ void TDDSBitmap::LoadFromStream(QIODevice& stream) {
     minimum += std::uint64_t{w} * h * (bitCount / 8);
   } else if ((flags & 4) && Compressed) {
     minimum += ((std::uint64_t{w} + 3) / 4) * ((std::uint64_t{h} + 3) / 4) * (fourCC == kDxt1 ? 8 : 16);
+  } else {
+    // The library decodes no pixels of any other format; a blank image is no load.
+    throw ImageLoadError("DDS: unsupported pixel format");
   }
   RequireImageFits("DDS", w, h, std::uint64_t(file.size()), minimum);
   if (bitCount != 0 && bitCount != 24 && bitCount != 32)

@@ -163,6 +163,14 @@ INSTANTIATE_TEST_SUITE_P(
         Oversized{"DdsPastLimit", ".dds", [] { return DdsClaiming(0x41, 100000, 100000); }},
         Oversized{"DdsShortFile", ".dds", [] { return DdsClaiming(0x41, 4096, 4096); }},
         Oversized{"DdsDxtShortFile", ".dds", [] { return DdsClaiming(4, 8192, 8192); }},
+        // Pixel formats the library decodes nothing of: no blank image of the claimed size.
+        Oversized{"DdsUnknownCode", ".dds",
+                  [] {
+                    QByteArray b = DdsClaiming(4, 4096, 4096);
+                    std::memcpy(b.data() + 84, "ATI2", 4);
+                    return b;
+                  }},
+        Oversized{"DdsNoPixelFormat", ".dds", [] { return DdsClaiming(0, 4096, 4096); }},
         Oversized{"JpegShortFile", ".jpg", [] { return JpegClaiming(60000, 60000); }},
         Oversized{"PngPastLimit", ".png", [] { return PngClaiming(60000, 60000); }},
         Oversized{"PngShortFile", ".png", [] { return PngClaiming(8000, 8000); }},
