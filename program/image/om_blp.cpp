@@ -74,6 +74,9 @@ void TBLPBitmap::LoadFromStream(QIODevice& stream) {
     HasMipmaps = std::uint8_t(file[11]);
     Tables(file, 20, MipmapOffsets, MipmapSizes);
     AuxSize = MipmapOffsets[0] - 148;
+    // The library reports the size of other BLP2 content but decodes none of its pixels.
+    if (Compression != 1 || Encoding < 1 || Encoding > 3)
+      throw ImageLoadError("BLP: unsupported BLP2 content");
   }
   FileSize = std::uint32_t(file.size());
 

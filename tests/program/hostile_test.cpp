@@ -157,6 +157,14 @@ INSTANTIATE_TEST_SUITE_P(
         Oversized{"BlpPalettedShortFile", ".blp", [] { return BlpClaiming("BLP2", 4096, 4096, 1); }},
         Oversized{"BlpJpegShortFile", ".blp", [] { return BlpClaiming("BLP1", 16384, 16384, 0); }},
         Oversized{"BlpHugeSide", ".blp", [] { return BlpClaiming("BLP1", 0x80000000u, 1, 1); }},
+        // BLP2 content the library reports the size of but decodes nothing of.
+        Oversized{"Blp2JpegType", ".blp", [] { return BlpClaiming("BLP2", 32, 32, 0); }},
+        Oversized{"Blp2UnknownEncoding", ".blp",
+                  [] {
+                    QByteArray b = BlpClaiming("BLP2", 32, 32, 1);
+                    b[8] = 4;
+                    return b;
+                  }},
         Oversized{"TgaPastLimit", ".tga", [] { return TgaClaiming(2, 65535, 65535); }},
         Oversized{"TgaShortFile", ".tga", [] { return TgaClaiming(2, 4000, 4000); }},
         Oversized{"TgaRleShortFile", ".tga", [] { return TgaClaiming(10, 16000, 16000); }},
