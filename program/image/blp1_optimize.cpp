@@ -140,7 +140,15 @@ std::vector<std::uint8_t> OptimizeJpegBlpImage(Bytes source) {
   if (MipmapSize(header, 0) == 0) Refuse("level 0 is empty");
   const Split level0 = SplitStream(levelStream(0));
   const int levelCount = MipmapCountFor(level0.width, level0.height);
-  const int present = CountStoredMipmaps(header);
+  // The levels stored back to back. Not CountStoredMipmaps: it also ends the run at a level
+  // whose size equals the previous one, and such a real level would be replaced by a copy of
+  // its predecessor. The encoder's copies of the last level share its offset, so the chain of
+  // offsets alone ends before them.
+  int present = 1;
+  while (present < std::min(MipmapCountOf(header), 16) &&
+         std::uint64_t{MipmapOffset(header, present)} ==
+             std::uint64_t{MipmapOffset(header, present - 1)} + MipmapSize(header, present - 1))
+    ++present;
 
   std::vector<std::uint8_t> target(header.begin(), header.end());
   target.resize(kBlp1JpegHeaderAt);

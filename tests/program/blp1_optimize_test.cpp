@@ -170,6 +170,35 @@ TEST(OptimizeJpegBlpImage, RefusesAShortSecondFrameHeader) {
   EXPECT_THROW(OptimizeJpegBlpImage(Span(file)), OptimizeError);
 }
 
+// Two levels stored back to back whose sizes happen to be equal are still two levels: the
+// encoder's copies of the last level share its offset, they do not follow it.
+TEST(OptimizeJpegBlpImage, KeepsConsecutiveLevelsOfEqualSize) {
+  Blp1JpegLayout layout;
+  layout.merged = true;
+  const QByteArray made = MakeBlp1Jpeg(layout);
+  Blp1Header h;
+  std::copy_n(reinterpret_cast<const std::uint8_t*>(made.constData()), kBlp1HeaderSize, h.begin());
+  const int levels = StoredLevels(made);
+  ASSERT_GE(levels, 3);
+  // Level 2 padded after its end of image to the size of level 1; decoders stop at EOI.
+  QByteArray file = made.left(int(MipmapOffset(h, 0)));
+  for (int i = 0; i < levels; ++i) {
+    QByteArray data = made.mid(int(MipmapOffset(h, i)), int(MipmapSize(h, i)));
+    if (i == 2) data.append(QByteArray(int(MipmapSize(h, 1) - MipmapSize(h, 2)), '\0'));
+    SetMipmapOffset(h, i, std::uint32_t(file.size()));
+    SetMipmapSize(h, i, std::uint32_t(data.size()));
+    file.append(data);
+  }
+  for (int i = levels; i < MipmapCountOf(h); ++i) {
+    SetMipmapOffset(h, i, MipmapOffset(h, levels - 1));
+    SetMipmapSize(h, i, MipmapSize(h, levels - 1));
+  }
+  std::copy(h.begin(), h.end(), file.begin());
+  ASSERT_EQ(MipmapSize(h, 1), MipmapSize(h, 2));
+  const QByteArray out = Bytes(OptimizeJpegBlpImage(Span(file)));
+  ExpectSameLevels(file, out, MipmapCountOf(h));
+}
+
 // Levels whose tables differ from level 0's cannot share one header.
 TEST(OptimizeJpegBlpImage, RefusesLevelsWithOtherTables) {
   Blp1JpegLayout layout;
