@@ -48,13 +48,15 @@ void TDDSBitmap::LoadFromStream(QIODevice& stream) {
     throw ImageLoadError("DDS: unsupported pixel format");
   }
   RequireImageFits("DDS", w, h, std::uint64_t(file.size()), minimum);
-  if (bitCount != 0 && bitCount != 24 && bitCount != 32)
+  // DXT blocks decode to four bytes a pixel; the bit count describes RGB files only.
+  const bool rgb = (flags & 0x40) != 0;
+  if (rgb && bitCount != 0 && bitCount != 24 && bitCount != 32)
     throw ImageLoadError("DDS: unsupported RGB bit count");
   std::vector<std::uint8_t> buffer(std::uint64_t{w} * h * 4);
   std::uint16_t outW = 0, outH = 0;
   DDS_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()),
                        buffer.data(), buffer.size(), &outW, &outH);
-  const int bpp = bitCount == 24 ? 3 : 4;
+  const int bpp = rgb && bitCount == 24 ? 3 : 4;
   if (std::uint64_t{outW} * outH * bpp > buffer.size())
     throw ImageLoadError("DDS: the decoded surface is larger than its header said");
   reset(outW, outH, bpp == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24);

@@ -251,6 +251,23 @@ TEST(Dds, FactsOfOurFiles) {
   EXPECT_EQ(std::get<DdsFacts>(r.facts).AlphaBits, 8);
 }
 
+// DXT blocks decode to four bytes a pixel whatever the head's RGB bit count field holds (some
+// writers fill it for compressed files too).
+TEST(Dds, DxtFileWithAnRgbBitCountLoadsItsBlocks) {
+  if (!ondrel_test::DdsCodecAvailable()) GTEST_SKIP() << "DDS codec not available";
+  QTemporaryDir dir;
+  FileFormatOptions o = DesignedFileFormatOptions();
+  o.dds = {1, 0, 0, {}};
+  SaveDdsImage(dir.filePath("a.dds"), ondrel_test::PhotoBitmap(16, 16, true), o);
+  QByteArray bytes = ondrel_test::ReadFile(dir.filePath("a.dds"));
+  TBitmap plain, filled;
+  ASSERT_FALSE(OpenImage(dir.filePath("a.dds"), plain, {}, {}).failed);
+  bytes[88] = 24;
+  ondrel_test::WriteFile(dir.filePath("b.dds"), bytes);
+  ASSERT_FALSE(OpenImage(dir.filePath("b.dds"), filled, {}, {}).failed);
+  EXPECT_TRUE(ondrel_test::SamePixels(plain, filled));
+}
+
 // Real files of other writers: each loads, or is reported as a load error, without a crash.
 TEST(PeerFiles, OpenEveryLevel) {
   QDir peers(ONDREL_PEER_BLP);
