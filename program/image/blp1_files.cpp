@@ -8,6 +8,7 @@
 
 #include "ImgUtils.hpp"
 #include "atomic_file.hpp"
+#include "blp1_comment.hpp"
 #include "blp1_optimize.hpp"
 #include "om_blp.hpp"
 
@@ -53,6 +54,15 @@ std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
 
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
   const std::int64_t before = SizeOf(source);
+  // The encoder writes fresh mipmap tables; the comment in their unused entries is carried over.
+  std::string comment;
+  {
+    QFile file(source);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kBlp1HeaderSize) : QByteArray();
+    if (head.size() == qsizetype(kBlp1HeaderSize) && head.startsWith("BLP1"))
+      comment = ReadBlpComment(std::span<const std::uint8_t, kBlp1HeaderSize>(
+          reinterpret_cast<const std::uint8_t*>(head.constData()), kBlp1HeaderSize));
+  }
   TBLPBitmap blp;
   {
     QFile file(source);
@@ -80,6 +90,11 @@ std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     blp.SaveToStream(buffer);
+  }
+  if (!comment.empty() && bytes.size() >= qsizetype(kBlp1HeaderSize)) {
+    std::span<std::uint8_t, kBlp1HeaderSize> header(reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                                    kBlp1HeaderSize);
+    WriteBlpComment(header, comment);
   }
   WriteFileAtomically(target, bytes);
   return std::int32_t(before - SizeOf(target));

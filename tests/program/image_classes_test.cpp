@@ -12,6 +12,7 @@
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
+#include "blp1_comment.hpp"
 #include "blp1_files.hpp"
 #include "om_blp.hpp"
 #include "om_tga.hpp"
@@ -185,6 +186,18 @@ TEST_F(EncoderFiles, ResavePalettedShrinksOnce) {
   const TBLPBitmap now = LoadBlp(after);
   EXPECT_TRUE(ondrel_test::SamePixels(now, before));
   for (int i = 0; i < 6; ++i) EXPECT_NE(now.MipmapSizes[i], 0u);
+}
+
+// The re-save rewrites the mipmap tables; the comment kept in their unused entries stays.
+TEST_F(EncoderFiles, ResavePalettedKeepsTheComment) {
+  QByteArray source = EncodeBlp(ondrel_test::PhotoBitmap(32, 32, false), Blp1Paletted(256, false, false, 5));
+  Blp1Header header;
+  std::copy_n(source.constData(), kBlp1HeaderSize, header.begin());
+  WriteBlpComment(header, "kept across the re-save");
+  std::copy(header.begin(), header.end(), source.begin());
+  ondrel_test::WriteFile(path("c.blp"), source);
+  ResavePalettedBlp(path("c.blp"), path("c.blp"));
+  EXPECT_EQ(ReadBlpComment(ReadBlp1Header(path("c.blp"))), "kept across the re-save");
 }
 
 TEST_F(EncoderFiles, SaveWithoutAlphaMakesJpegContentOpaque) {
