@@ -23,6 +23,9 @@ struct PalettedLevel {
   std::uint64_t pixelCount = 0;   // pixels to decode, in row order
   AlphaPlane alpha = AlphaPlane::None;
   std::uint64_t alphaOffset = 0;  // from the start of the file
+  // Packed planes: the bytes of the plane the level's stored size holds. Pixels past them are
+  // opaque, so a file that declares a packed plane but stores none still shows its colours.
+  std::uint64_t packedAlphaBytes = 0;
 };
 
 // Pixel i = palette entry index[i] (blue, green, red) with its alpha. An index into palette

@@ -69,6 +69,7 @@ bool DecodeBlp1Paletted(ConstBytes file, const FileHeader& h, int k, Bytes pixel
     case AlphaPlane::Bits4:
       level.alphaOffset = level.indexOffset + area;
       level.pixelCount = std::min(stored, area);
+      level.packedAlphaBytes = stored > area ? stored - area : 0;
       break;
   }
   DecodePaletted(file, blp1::kPalette, level, pixels);
@@ -100,6 +101,7 @@ bool DecodeBlp2(ConstBytes file, const FileHeader& h, int k, Bytes pixels, std::
       if (h.alphaDepth == 1 || h.alphaDepth == 4) {
         level.alpha = PackedOrBytes(h.alphaDepth);
         level.alphaOffset = offset + area;
+        level.packedAlphaBytes = stored > area ? stored - area : 0;
       } else if (h.alphaDepth != 0) {
         level.alpha = AlphaPlane::Bytes;
         level.alphaOffset = offset + stored / 2;

@@ -21,11 +21,15 @@ int BitsPerAlpha(AlphaPlane plane) {
   return 0;
 }
 
-// The part of the alpha plane that lies inside the file.
+bool IsPacked(AlphaPlane plane) { return plane == AlphaPlane::Bits1 || plane == AlphaPlane::Bits4; }
+
+// The part of the alpha plane that lies inside the file (and, packed, inside the level).
 ConstBytes AlphaPlaneIn(ConstBytes file, const PalettedLevel& level) {
   const int bits = BitsPerAlpha(level.alpha);
   if (bits == 0) return {};
-  return ClipToFile(file, level.alphaOffset, (level.pixelCount * bits + 7) / 8);
+  std::uint64_t length = (level.pixelCount * bits + 7) / 8;
+  if (IsPacked(level.alpha)) length = std::min(length, level.packedAlphaBytes);
+  return ClipToFile(file, level.alphaOffset, length);
 }
 
 std::uint8_t AlphaOf(const std::uint8_t* plane, AlphaPlane kind, std::uint64_t i) {
@@ -49,8 +53,9 @@ void DecodePaletted(ConstBytes file, std::size_t paletteAt, const PalettedLevel&
   const ConstBytes alphaPlane = AlphaPlaneIn(file, level);
   const int bits = BitsPerAlpha(level.alpha);
   const std::uint64_t withAlpha = bits == 0 ? level.pixelCount : alphaPlane.size() * 8 / bits;
-  const std::uint64_t count =
-      std::min<std::uint64_t>({indices.size(), withAlpha, pixels.size() / 4});
+  const bool packed = IsPacked(level.alpha);
+  const std::uint64_t count = std::min<std::uint64_t>(
+      {indices.size(), packed ? level.pixelCount : withAlpha, pixels.size() / 4});
   const std::uint8_t* alpha = bits == 0 ? nullptr : alphaPlane.data();
   std::uint8_t* out = pixels.data();
   for (std::uint64_t i = 0; i < count; ++i, out += 4) {
@@ -60,7 +65,10 @@ void DecodePaletted(ConstBytes file, std::size_t paletteAt, const PalettedLevel&
     out[0] = color[0];
     out[1] = color[1];
     out[2] = color[2];
-    out[3] = alpha ? AlphaOf(alpha, level.alpha, i) : 0;
+    if (alpha == nullptr || i >= withAlpha)
+      out[3] = packed ? 255 : 0;
+    else
+      out[3] = AlphaOf(alpha, level.alpha, i);
   }
 }
 

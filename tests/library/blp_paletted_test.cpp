@@ -101,6 +101,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, Blp2Alpha,
                                          Blp2AlphaCase{"Depth4", 4, 4}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Some writers declare a packed plane and store none (alpha depth 1, index plane only), or
+// store part of it. The colours still decode; alpha past the stored plane is opaque, and the
+// next level's bytes are never taken for it.
+TEST(BlpPaletted, PackedPlaneMissingFromTheLevelIsOpaque) {
+  const ByteVector palette = TestPalette();
+  const ByteVector indices = Sequence(kN, 3), next = Sequence(6, 0);
+  ByteVector opaque(kN, 255);
+  const ByteVector none = Make(Blp2File{.encoding = 1, .alphaDepth = 1, .width = kW,
+                                        .height = kH, .palette = palette,
+                                        .levels = {indices, next}});
+  EXPECT_EQ(DecodeBlp(none, 0).pixels, PalettedPixels(palette, indices, opaque));
+
+  // A 4-bit plane cut after its first byte: pixels 0 and 1 carry it, the rest are opaque.
+  const ByteVector alpha = AlphaValues(4);
+  const ByteVector packed = PackAlpha(alpha, 4);
+  ByteVector level = indices;
+  level.push_back(packed[0]);
+  const ByteVector part = Make(Blp2File{.encoding = 1, .alphaDepth = 4, .width = kW,
+                                        .height = kH, .palette = palette, .levels = {level}});
+  ByteVector expected = opaque;
+  expected[0] = static_cast<std::uint8_t>(alpha[0] * 17);
+  expected[1] = static_cast<std::uint8_t>(alpha[1] * 17);
+  EXPECT_EQ(DecodeBlp(part, 0).pixels, PalettedPixels(palette, indices, expected));
+}
+
 // 256 x 256 without alpha, 9 levels: level 3 is 1,024 bytes, 32 x 32, every alpha byte 0.
 TEST(BlpPaletted, Level3Of256) {
   const ByteVector palette = TestPalette();
