@@ -44,10 +44,14 @@ void WriteText(const QString& path, const QString& text) {
 }
 
 // Runs a cache tool of the desktop when it is installed; its result changes nothing of ours.
-void RunWhenPresent(const QString& tool, const QString& folder) {
+void RunWhenPresent(const QString& tool, const QString& folder, const XdgFolders& xdg) {
   const QString found = QStandardPaths::findExecutable(tool);
   if (found.isEmpty()) return;
   QProcess process;
+  // The tool warns about a folder outside the data path it is given; give it ours.
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_DATA_HOME", xdg.dataHome);
+  process.setProcessEnvironment(env);
   process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   process.setStandardOutputFile(QProcess::nullDevice());
   process.start(found, {folder});
@@ -143,8 +147,8 @@ void BlpAssociation::Associate(const QString& openCaption) {
   }
   WriteDesktopEntry(openCaption);
   WriteMimePackage();
-  RunWhenPresent("update-mime-database", folders_.dataHome + "/mime");
-  RunWhenPresent("update-desktop-database", folders_.dataHome + "/applications");
+  RunWhenPresent("update-mime-database", folders_.dataHome + "/mime", folders_);
+  RunWhenPresent("update-desktop-database", folders_.dataHome + "/applications", folders_);
 }
 
 void BlpAssociation::Unassociate() {

@@ -4,6 +4,8 @@
 // and other sections stay as they were; Save replaces the file atomically.
 #pragma once
 
+#include "atomic_file.hpp"  // FileError
+
 #include <QString>
 #include <QStringList>
 
