@@ -109,7 +109,10 @@ int IniFile::ReadInteger(const QString& section, const QString& key, int fallbac
   return ParseProfileInteger(found->value).value_or(fallback);
 }
 
-void IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+void IniFile::WriteString(const QString& section, const QString& key, const QString& rawValue) {
+  // A line break would end the line and plant the rest as lines of their own.
+  QString value = rawValue;
+  value.replace('\r', ' ').replace('\n', ' ');
   if (const auto found = FindKey(section, key)) {
     const QString& old = lines_[found->index];
     // Keep the key as the file spells it.

@@ -30,6 +30,7 @@ class IniFile {
     return ReadInteger(section, key, fallback ? 1 : 0) != 0;
   }
 
+  // Line breaks in the value are written as blanks: one key, one line.
   void WriteString(const QString& section, const QString& key, const QString& value);
   void WriteInteger(const QString& section, const QString& key, int value) {
     WriteString(section, key, QString::number(value));

@@ -77,6 +77,9 @@ TEST(IniFile, WritingKeepsEveryOtherLine) {
             "; kept comment\n[settings]\nlanczos=0\nUnknown=x y, z\nResizeWin=1\n\n"
             "[OTHER]\nA=1\n\n[CONVERTER]\nSourceFolder=/tmp/a b/\n");
 
+  ini.WriteString("OTHER", "B", "two\nlines\r\n[SETTINGS]");
+  EXPECT_EQ(ini.ReadString("OTHER", "B", {}), "two lines  [SETTINGS]") << "no line planted";
+
   ini.RemoveKey("settings", "UNKNOWN");
   ini.RemoveKey("settings", "NotThere");
   EXPECT_EQ(ini.ReadString("SETTINGS", "Unknown", "gone"), "gone");
