@@ -64,6 +64,7 @@ IniFile::IniFile(QString path) : path_(std::move(path)) {
   QFile file(path_);
   if (!file.open(QIODevice::ReadOnly)) return;
   QString text = QString::fromUtf8(file.readAll());
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);  // an editor's byte-order mark
   text.replace("\r\n", "\n");
   lines_ = text.split('\n');
   if (!lines_.isEmpty() && lines_.back().isEmpty()) lines_.removeLast();  // the final line break

@@ -53,10 +53,10 @@ TEST(IniFile, MissingFileSectionKeyOrNumberGivesTheDefault) {
   EXPECT_EQ(ini.ReadString("SETTINGS", "Missing", "x"), "x");
 }
 
-TEST(IniFile, NamesIgnoreCaseBlanksAndQuotesAreTrimmed) {
+TEST(IniFile, NamesIgnoreCaseBlanksQuotesAndAByteOrderMark) {
   QTemporaryDir dir;
   const IniFile ini(WriteIni(dir,
-                             "; a comment=1\r\n[ Settings ]\r\n  language = \"Deutsch.lng\" \r\n"
+                             "\xEF\xBB\xBF[ Settings ]\r\n; a comment=1\r\n  language = \"Deutsch.lng\" \r\n"
                              "runoneapp=0\r\n[settings]\r\nRunOneApp=1\r\n"));
   EXPECT_EQ(ini.ReadString("SETTINGS", "Language", {}), "Deutsch.lng");
   EXPECT_EQ(ini.ReadInteger("SETTINGS", "RunOneApp", 5), 0) << "the first section of a name wins";
