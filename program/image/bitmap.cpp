@@ -54,7 +54,15 @@ void TBitmap::setSize(int width, int height) {
 
 void TBitmap::reset(int width, int height, PixelFormat format, bool zeroed) {
   image_ = Allocate(width, height, format);
-  if (zeroed && !image_.isNull()) image_.fill(0);
+  if (image_.isNull()) return;
+  if (zeroed) {
+    image_.fill(0);
+    return;
+  }
+  // The caller writes every pixel; the bytes that pad a row to four stay defined all the same.
+  const std::size_t row = packedRowBytes(), stride = std::size_t(image_.bytesPerLine());
+  if (stride != row)
+    for (int y = 0; y < height; ++y) std::memset(image_.scanLine(y) + row, 0, stride - row);
 }
 
 void TBitmap::LoadFromStream(QIODevice& stream) {
@@ -96,7 +104,10 @@ void TBitmap::decodePacked(int width, int height, PixelFormat format, const Pack
   // their places, last row first, so no row is overwritten before it has moved.
   const std::size_t stride = std::size_t(image.bytesPerLine());
   if (stride != row)
-    for (int y = height - 1; y > 0; --y) std::memmove(bits + stride * y, bits + row * y, row);
+    for (int y = height - 1; y >= 0; --y) {
+      std::memmove(bits + stride * y, bits + row * y, row);
+      std::memset(bits + stride * y + row, 0, stride - row);
+    }
   image_ = std::move(image);
 }
 

@@ -35,8 +35,8 @@ class TBitmap {
   // Resizes to width x height in the current pixel format (24-bit when it has none); the
   // pixels are undefined afterwards.
   void setSize(int width, int height);
-  // Replaces the pixels with an image of the given size and format, every byte zero (or
-  // left undefined, for a caller that writes every row).
+  // Replaces the pixels with an image of the given size and format, every byte zero (or,
+  // for a caller that writes every pixel, only the bytes that pad rows to four).
   void reset(int width, int height, PixelFormat format, bool zeroed = true);
   void clear() { image_ = QImage(); }
 

@@ -183,7 +183,8 @@ PngFacts DecodePng(const QByteArray& file, TBitmap& target) {
     return {d.interlaced, false, (d.hasTrns || d.hasAlphaChannel) ? 8 : 0};
   }
   TBitmap result;
-  result.reset(int(d.width), int(d.height), d.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24);
+  result.reset(int(d.width), int(d.height), d.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24,
+               false);  // every byte is written below
   for (std::uint32_t y = 0; y < d.height; ++y) {
     std::uint8_t* dst = result.scanLine(int(y));
     const std::uint8_t* idx = d.rows.data() + std::size_t{d.width} * y;
