@@ -46,6 +46,8 @@ void TBLPBitmap::takeHeader(const TBLPHeader& h) {
 }
 
 void TBLPBitmap::LoadFromStream(QIODevice& stream) {
+  // The facts describe the file read last, also when it is not a BLP file.
+  static_cast<BlpFacts&>(*this) = BlpFacts{};
   stream.seek(0);
   const QByteArray magic = stream.peek(4);
   if (magic.size() < 4) return;

@@ -19,7 +19,7 @@ inline constexpr std::uint32_t kSignatureBlp2 = 0x32504C42;  // "BLP2"
 // The facts of a BLP file: its header as the library reads it (BLP_GetHeaderEx), and what the
 // class measures beyond it.
 struct BlpFacts {
-  std::uint32_t Signature = kSignatureBlp1;
+  std::uint32_t Signature = 0;    // kSignatureBlp1 or kSignatureBlp2; 0 when no BLP file was read
   std::uint32_t Compression = 0;  // BLP1: 0 JPEG content, 1 paletted; BLP2: the type word
   std::uint32_t Width = 0, Height = 0;
   std::array<std::uint32_t, 16> MipmapOffsets{};
@@ -43,7 +43,9 @@ struct BlpFacts {
 // too); the save fields follow.
 class TBLPBitmap : public TBitmap, public BlpFacts {
  public:
-  explicit TBLPBitmap(const JpegQualityTable& table = ProgramJpegQualityTable()) : table_(&table) {}
+  explicit TBLPBitmap(const JpegQualityTable& table = ProgramJpegQualityTable()) : table_(&table) {
+    Signature = kSignatureBlp1;  // what a save writes unless told otherwise
+  }
   void LoadFromStream(QIODevice& stream) override;
   EncodedFile Encode() override;
 

@@ -87,6 +87,11 @@ TEST_F(Dispatcher, UnrecognisedFileGivesEmptyImageWithoutMessage) {
     EXPECT_TRUE(target.empty()) << name;
   }
   EXPECT_TRUE(errors.isEmpty());
+  // No BLP was read, so the facts say no BLP1 file (its commands stay off).
+  TBitmap target;
+  const OpenResult r = Open("x.blp", target, {true, false, false, 0});
+  ASSERT_TRUE(std::holds_alternative<BlpFacts>(r.facts));
+  EXPECT_EQ(std::get<BlpFacts>(r.facts).Signature, 0u);
 }
 
 TEST_F(Dispatcher, FactsAndAlphaFlag) {
