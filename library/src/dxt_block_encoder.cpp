@@ -37,13 +37,13 @@ std::uint16_t Pack565(int r, int g, int b) {
                                     MulDiv255(b, 31));
 }
 
-Rgb Unpack565(const EncoderTables& t, unsigned c) {
-  return {t.widen5[c >> 11], t.widen6[(c >> 5) & 63], t.widen5[c & 31]};
+Rgb Unpack565(unsigned c) {
+  return {kWiden5[c >> 11], kWiden6[(c >> 5) & 63], kWiden5[c & 31]};
 }
 
 // Colour 0 = max16, colour 1 = min16, colours 2 and 3 at one and two thirds from 0 to 1.
-void InterpolateColors(const EncoderTables& t, unsigned max16, unsigned min16, Rgb (&colors)[4]) {
-  const Rgb c0 = Unpack565(t, max16), c1 = Unpack565(t, min16);
+void InterpolateColors(unsigned max16, unsigned min16, Rgb (&colors)[4]) {
+  const Rgb c0 = Unpack565(max16), c1 = Unpack565(min16);
   colors[0] = c0;
   colors[1] = c1;
   colors[2] = {c0.r + MulDiv255(c1.r - c0.r, 85), c0.g + MulDiv255(c1.g - c0.g, 85),
@@ -290,13 +290,13 @@ void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dith
     Rgb colors[4];
     mask = 0;
     if (max16 != min16) {
-      InterpolateColors(t, max16, min16, colors);
+      InterpolateColors(max16, min16, colors);
       mask = AssignColorIndices(block, colors, dithering);
     }
     if (RefineEndpoints(*fit, max16, min16, mask)) {
       mask = 0;
       if (max16 != min16) {
-        InterpolateColors(t, max16, min16, colors);
+        InterpolateColors(max16, min16, colors);
         mask = AssignColorIndices(block, colors, dithering);
       }
     }
