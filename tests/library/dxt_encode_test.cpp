@@ -236,6 +236,25 @@ TEST(DxtEncode, ThreeBytePixelsEncodeAsOpaqueOnes) {
   EXPECT_NE(Encode(grey3, 4, 4, 3, false, false), Encode(greyVaryingAlpha, 4, 4, 4, false, false));
 }
 
+// A 16 x 16 dithered DXT1 image whose block (2, 1) (blue 95, red 29, green varying) refines
+// its green low endpoint to (diff * fg + 0.5) = 9.49999993 in double, rounded once: 9, endpoint
+// 0x212C. Rounding the product and the sum to single on the way gives the tie 9.5, then 10
+// (0x214C). The bytes agree with tools/dxt_encode_reference.py.
+TEST(DxtEncode, RefinedEndpointIsRoundedOnce) {
+  Bytes px = ondrel_test::PhotoLike(16, 16, 4);
+  const std::uint8_t green[16] = {39, 66, 37, 45, 61, 64, 44, 37, 57, 44, 58, 47, 45, 36, 41, 47};
+  for (int p = 0; p < 16; ++p) {
+    std::uint8_t* q = &px[((4 + p / 4) * 16 + 8 + p % 4) * 4];
+    q[0] = 95;
+    q[1] = green[p];
+    q[2] = 29;
+  }
+  const Bytes blocks = Encode(px, 16, 16, 4, false, true);
+  const Bytes block(blocks.begin() + 6 * 8, blocks.begin() + 7 * 8);
+  EXPECT_EQ(block, (Bytes{0x0C, 0x22, 0x2C, 0x21, 0xD1, 0x70, 0xEE, 0xF7}));
+  EXPECT_EQ(ormel::LoadU16LE(&block[2]), 0x212C);
+}
+
 // The whole-image bytes are pinned, so any change to the arithmetic (or an optimisation that
 // alters a single byte) shows here; threads share the tables and must agree. The pinned
 // hashes, like the block bytes above, agree with tools/dxt_encode_reference.py, a separate
