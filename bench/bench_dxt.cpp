@@ -3,8 +3,8 @@
 // RMSE against the source (colour channels, and alpha for DXT5) is printed as a counter,
 // measured by decoding its blocks with our decoder (rmse_rgb: endpoints widened by bit
 // replication, thirds truncated, as the library decodes) and with the decoder that rounds the
-// thirds, which stb_dxt aims at (rmse_rgb_round). A plain copy of the decoded size is the memory-speed reference for the
-// decoders. Threaded encoding is timed in real time.
+// thirds, which stb_dxt aims at (rmse_rgb_round). A plain copy of the decoded size is the
+// memory-speed reference for the decoders. Threaded encoding is timed in real time.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -42,8 +42,8 @@ void SetRate(benchmark::State& state) {
 }
 
 // Colours of DXT blocks decoded the other common way: 5 and 6 bits widened by replicating
-// their top bits, as ours, but the thirds rounded. Only the colour channels, four-colour blocks (both encoders
-// write only those).
+// their top bits, as ours, but the thirds rounded. Only the colour channels, four-colour
+// blocks (both encoders write only those).
 void DecodeColorsRounded(const Pixels& blocks, std::size_t blockBytes, Pixels& out) {
   const auto widen = [](unsigned c, int ch) {
     if (ch == 0) return (c & 31) << 3 | (c & 31) >> 2;

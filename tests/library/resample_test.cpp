@@ -48,8 +48,8 @@ Table Build(int dstCount, int srcCount) {
     return table;
   }
   if (srcCount == 0 || dstCount == 0) return {};
-  // Each value marked single is evaluated in double and rounded once, when it is kept; the
-  // window bounds come from the unrounded sums.
+  // Each value kept in single precision is evaluated in double and rounded once, when stored;
+  // the window bounds come from the unrounded sums.
   const float radius = 2.0f;
   const float scale = float(double(dstCount) / double(srcCount));
   for (int i = 0; i < dstCount; ++i) {
