@@ -1,7 +1,7 @@
 # Run by CPack over its staging folder: gzip -9n every manual page not yet compressed.
-file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/*")
+file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
 foreach(page IN LISTS pages)
-  if(page MATCHES "\\.[0-9][a-z]*$" AND NOT IS_SYMLINK "${page}")
+  if(page MATCHES "/share/man/.*\\.[0-9][a-z]*$" AND NOT IS_SYMLINK "${page}")
     execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE failed)
     if(failed)
       message(FATAL_ERROR "cannot compress ${page}")

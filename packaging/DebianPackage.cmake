@@ -17,6 +17,9 @@ DXT content, and converts whole folders.
 The package also installs a thumbnailer for freedesktop file managers and a
 Qt image-format plugin, so every Qt 6 program can open BLP textures.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Staged through DESTDIR, so the install rules know not to refresh the databases themselves.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -29,6 +29,11 @@ for f in usr/bin/ondrel usr/bin/ondrel-thumbnailer "usr/lib/$multiarch/libormel_
   [ -e "$work/root/$f" ] || fail "$f is not in the package"
 done
 
+# The caches belong to the system, refreshed by triggers, never shipped.
+if find "$work/root" -name mime.cache -o -name mimeinfo.cache -o -name icon-theme.cache | grep -q .; then
+  fail "the package ships a database cache"
+fi
+
 # Errors fail the test; warnings are shown for whoever reads the log.
 status=0
 lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || status=$?
