@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QProcess>
 
 #include <cstdlib>
 #include <cstring>
@@ -101,6 +102,17 @@ TEST(BlpPlugin, ReadsEveryLevelOfPeerFilesAsTheLibrary) {
   const QStringList files = ReadablePeerFiles();
   ASSERT_GE(files.size(), 20);
   for (const QString& path : files) ExpectEveryLevelAsTheLibrary(path);
+}
+
+TEST(BlpPlugin, ReadsFromPipes) {
+  const QString path = QStringLiteral(ONDREL_PEER_BLP "/Pinta365-blp/64x64_DXT3.blp");
+  QProcess pipe;  // a sequential device: no size known in advance
+  pipe.start("cat", {path}, QIODevice::ReadOnly);
+  ASSERT_TRUE(pipe.waitForStarted());
+  ASSERT_TRUE(pipe.waitForReadyRead());
+  QImageReader reader(&pipe, "blp");
+  EXPECT_EQ(reader.imageCount(), 7);
+  EXPECT_EQ(reader.read(), QImageReader(path).read());
 }
 
 TEST(BlpPlugin, CountsStoredLevelsNotTableCopies) {

@@ -21,6 +21,23 @@ std::span<const std::uint8_t> Bytes(const QByteArray& a) {
   return {reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size())};
 }
 
+// The rest of the device, at most `limit` bytes; empty when there is more. Reads what is there,
+// never reserving the limit (QIODevice::read(limit) would).
+QByteArray ReadUpTo(QIODevice& device, qint64 limit) {
+  if (!device.isSequential()) {
+    const qint64 remaining = device.size() - device.pos();
+    return remaining <= limit ? device.read(remaining) : QByteArray();
+  }
+  QByteArray bytes;
+  for (;;) {
+    const QByteArray chunk = device.read(1 << 20);
+    if (chunk.isEmpty() && !device.waitForReadyRead(1000)) break;
+    bytes += chunk;
+    if (bytes.size() > limit) return {};
+  }
+  return bytes;
+}
+
 QImage::Format FormatFor(const BlpTexture& texture) {
   return texture.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
 }
@@ -58,8 +75,7 @@ bool QBlpHandler::ensureOpen() const {
   try {
     QIODevice* d = device();
     if (d == nullptr || !canRead(d)) return false;
-    if (!d->isSequential() && d->size() - d->pos() > kMaxFileBytes) return false;
-    file_ = d->read(kMaxFileBytes);
+    file_ = ReadUpTo(*d, kMaxFileBytes);
     texture_ = BlpTexture::Open(Bytes(file_));
     if (!texture_) return false;
     state_ = State::Ready;
