@@ -1,23 +1,18 @@
 #include "thumbnail.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
+
+#include "texture_image.hpp"
 
 namespace ondrel {
 namespace {
 
 QImage ToImage(const texture::Pixels& pixels, bool alpha) {
-  const int w = int(pixels.size.width), h = int(pixels.size.height);
-  QImage image(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QImage image(int(pixels.size.width), int(pixels.size.height),
+               alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   if (image.isNull()) throw texture::TextureError("out of memory for the thumbnail");
-  const std::size_t row = std::size_t(w) * 4;
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* line = image.scanLine(y);
-    std::memcpy(line, pixels.bgra.data() + row * std::size_t(y), row);
-    if (!alpha)
-      for (std::size_t x = 3; x < row; x += 4) line[x] = 0xFF;
-  }
+  texture::CopyPixels(pixels, image);
   return image;
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "texture_image.hpp"
+
 using ondrel::texture::BlpTexture;
 using ondrel::texture::Pixels;
 using ondrel::texture::WriteKind;
@@ -40,18 +42,6 @@ QByteArray ReadUpTo(QIODevice& device, qint64 limit) {
 
 QImage::Format FormatFor(const BlpTexture& texture) {
   return texture.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-}
-
-// QImage's 32-bit formats hold blue, green, red, alpha in memory on little-endian machines,
-// the library's own order; only the row stride may differ.
-void CopyInto(const Pixels& pixels, QImage& image, bool opaque) {
-  const std::size_t row = std::size_t{pixels.size.width} * 4;
-  for (int y = 0; y < image.height(); ++y) {
-    std::uint8_t* line = image.scanLine(y);
-    std::memcpy(line, pixels.bgra.data() + row * std::size_t(y), row);
-    if (opaque)
-      for (std::size_t x = 3; x < row; x += 4) line[x] = 0xFF;
-  }
 }
 
 }  // namespace
@@ -100,7 +90,7 @@ bool QBlpHandler::read(QImage* image) {
     if (!(pixels.size == expected) &&
         !allocateImage(QSize(int(pixels.size.width), int(pixels.size.height)), format, &result))
       return false;
-    CopyInto(pixels, result, format == QImage::Format_RGB32);
+    ondrel::texture::CopyPixels(pixels, result);
     *image = std::move(result);
     return true;
   } catch (...) {
