@@ -52,7 +52,7 @@ class ImageView : public QAbstractScrollArea {
   QSize viewSize() const { return viewSize_; }
   // Where view pixel (0, 0) is in viewport coordinates at the current scroll position.
   QPoint viewOffset() const;
-  // True while a worker thread renders pixels that are still wanted.
+  // True while wanted pixels are being rendered on a worker thread and are not shown yet.
   bool renderPending() const;
 
  signals:

@@ -1,4 +1,4 @@
-#include "image_view.hpp"
+#include "image_view_widget.hpp"
 
 #include <QFutureWatcher>
 #include <QMouseEvent>
@@ -33,6 +33,7 @@ qint64 MissingPixels(const ViewTile& previous, const QRect& wanted) {
 struct ImageView::Job {
   quint64 generation = 0;
   QRect rect;
+  bool delivered = false;  // the finished signal was handled
   std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
   QFutureWatcher<ViewTile> watcher;
 };
@@ -111,7 +112,7 @@ QPoint ImageView::viewOffset() const {
 }
 
 bool ImageView::renderPending() const {
-  return job_ && job_->generation == generation_ && job_->watcher.isRunning();
+  return job_ && job_->generation == generation_ && !job_->delivered;
 }
 
 void ImageView::pixelsChanged() {
@@ -174,6 +175,7 @@ void ImageView::startLanczosJob(const ViewTile& previous, const QRect& wanted) {
   connect(&job->watcher, &QFutureWatcher<ViewTile>::finished, this, [this, job] {
     // The job stays until the next one replaces it: a watcher is not deleted in its own signal.
     if (job != job_.get() || job->generation != generation_ || job->cancelled->load()) return;
+    job->delivered = true;
     ViewTile result = job->watcher.result();
     if (result.pixels.isNull()) return;
     tile_ = std::move(result);
