@@ -8,6 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 #include "resample.hpp"
 #include "view_layout.hpp"
@@ -18,8 +19,9 @@ namespace {
 
 // Rendered around the visible part, so short scrolls need no new pixels.
 constexpr int kTileMargin = 256;
-// A Lanczos render of at most this many new pixels is quick enough to do at once.
-constexpr qint64 kInlineLanczosPixels = 64 * 1024;
+// A Lanczos render of at most this many new pixels (about a millisecond and a half) is
+// quicker done at once than handed to a worker: the strips a scroll step uncovers.
+constexpr qint64 kInlineLanczosPixels = 256 * 1024;
 // One notch of a common mouse wheel.
 constexpr int kWheelNotch = 120;
 
@@ -33,7 +35,8 @@ qint64 MissingPixels(const ViewTile& previous, const QRect& wanted) {
 struct ImageView::Job {
   quint64 generation = 0;
   QRect rect;
-  bool delivered = false;  // the finished signal was handled
+  bool forVisible = false;  // renders what is on screen, not the margin around it
+  bool delivered = false;   // the finished signal was handled
   std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
   QFutureWatcher<ViewTile> watcher;
 };
@@ -112,7 +115,12 @@ QPoint ImageView::viewOffset() const {
 }
 
 bool ImageView::renderPending() const {
-  return job_ && job_->generation == generation_ && !job_->delivered;
+  return job_ && job_->forVisible && job_->generation == generation_ && !job_->delivered;
+}
+
+bool ImageView::marginRendered() const {
+  const QRect visible = visibleViewRect();
+  return tileGeneration_ == generation_ && tile_.covers(wantedViewRect(visible));
 }
 
 void ImageView::pixelsChanged() {
@@ -142,50 +150,81 @@ QRect ImageView::wantedViewRect(const QRect& visible) const {
 
 RegionRenderer ImageView::renderer(bool lanczos) const {
   // Values only: the renderer may run on a worker thread while the view changes.
-  return [source = source_, viewSize = viewSize_, lanczos, alphaView = alphaView_](const QRect& r) {
-    return DisplayPixels(RenderViewRegion(source, viewSize, r, lanczos, alphaView));
+  return [source = source_, viewSize = viewSize_, lanczos, alphaView = alphaView_](
+             const QRect& region, std::uint8_t* target, qsizetype stride) {
+    RenderViewRegionInto(source, viewSize, region, lanczos, alphaView, true, target, stride);
   };
+}
+
+QImage ImageView::takeBuffer(QSize size) {
+  // Writing over a buffer of the right size spares the allocation and its page faults.
+  if (spare_.size() == size) return std::exchange(spare_, QImage());
+  if (tileGeneration_ != generation_ && tile_.pixels.size() == size)
+    return std::exchange(tile_.pixels, QImage());
+  return {};
+}
+
+void ImageView::replaceTile(ViewTile tile) {
+  // Should a worker still share the old buffer, writing into it later makes a copy first.
+  spare_ = std::exchange(tile_.pixels, QImage());
+  tile_ = std::move(tile);
+  tileGeneration_ = generation_;
 }
 
 void ImageView::ensureRendered(const QRect& visible) {
   if (visible.isEmpty()) return;
-  if (tileGeneration_ == generation_ && tile_.covers(visible)) return;
   const QRect wanted = wantedViewRect(visible);
-  const ViewTile previous = tileGeneration_ == generation_ ? tile_ : ViewTile{};
-  if (!lanczos_ || MissingPixels(previous, wanted) <= kInlineLanczosPixels) {
-    tile_ = ComposeTile(previous, wanted, renderer(lanczos_), QImage::Format_RGB32);
-    tileGeneration_ = generation_;
+  const bool current = tileGeneration_ == generation_;
+  if (current && tile_.covers(visible)) {
+    // The margin around the screen follows in the background, for the next scroll.
+    if (lanczos_ && !tile_.covers(wanted) && !(job_ && !job_->delivered))
+      startLanczosJob(tile_, wanted, false);
     return;
   }
-  if (!(renderPending() && job_->rect.contains(visible))) startLanczosJob(previous, wanted);
+  const ViewTile previous = current ? tile_ : ViewTile{};
+  if (!lanczos_) {
+    replaceTile(ComposeTile(previous, wanted, renderer(false), QImage::Format_RGB32, nullptr,
+                            takeBuffer(wanted.size())));
+    return;
+  }
+  // Lanczos: what is on screen first, with what is already rendered kept.
+  const QRect target = previous.pixels.isNull() ? visible : (previous.rect | visible) & wanted;
+  if (MissingPixels(previous, target) <= kInlineLanczosPixels) {
+    replaceTile(ComposeTile(previous, target, renderer(true), QImage::Format_RGB32, nullptr,
+                            takeBuffer(target.size())));
+    return;
+  }
+  if (!(renderPending() && job_->rect.contains(visible))) startLanczosJob(previous, target, true);
   // Until the Lanczos pixels arrive, the plain ones stand in for them.
   if (!(previewGeneration_ == generation_ && preview_.covers(visible))) {
     const ViewTile previousPreview = previewGeneration_ == generation_ ? preview_ : ViewTile{};
-    preview_ = ComposeTile(previousPreview, wanted, renderer(false), QImage::Format_RGB32);
+    preview_ = ComposeTile(previousPreview, visible, renderer(false), QImage::Format_RGB32);
     previewGeneration_ = generation_;
   }
 }
 
-void ImageView::startLanczosJob(const ViewTile& previous, const QRect& wanted) {
+void ImageView::startLanczosJob(const ViewTile& previous, const QRect& target, bool forVisible) {
   cancelJob();
   job_ = std::make_unique<Job>();
   job_->generation = generation_;
-  job_->rect = wanted;
+  job_->rect = target;
+  job_->forVisible = forVisible;
   Job* job = job_.get();
   connect(&job->watcher, &QFutureWatcher<ViewTile>::finished, this, [this, job] {
-    // The job stays until the next one replaces it: a watcher is not deleted in its own signal.
-    if (job != job_.get() || job->generation != generation_ || job->cancelled->load()) return;
+    if (job != job_.get()) return;
     job->delivered = true;
     ViewTile result = job->watcher.result();
-    if (result.pixels.isNull()) return;
-    tile_ = std::move(result);
-    tileGeneration_ = generation_;
+    // The job stays until the next one replaces it: a watcher is not deleted in its own signal.
+    if (job->generation != generation_ || job->cancelled->load() || result.pixels.isNull()) return;
+    replaceTile(std::move(result));
     preview_ = {};
     viewport()->update();
   });
   job->watcher.setFuture(QtConcurrent::run(
-      [previous, wanted, render = renderer(true), cancelled = job->cancelled] {
-        return ComposeTile(previous, wanted, render, QImage::Format_RGB32, cancelled.get());
+      [previous, target, render = renderer(true), cancelled = job->cancelled,
+       buffer = takeBuffer(target.size())]() mutable {
+        return ComposeTile(previous, target, render, QImage::Format_RGB32, cancelled.get(),
+                           std::move(buffer));
       }));
 }
 

@@ -2,7 +2,8 @@
 // view existed (scroll range, centring, positions), while only the visible part plus a margin
 // is ever rendered. Plain scaling renders at once; a Lanczos render of more than a small strip
 // runs on a worker thread, with a plain stand-in shown until it arrives and results of an
-// older zoom, picture or option dropped. Memory is bounded by the window, not by the zoom.
+// older zoom, picture or option dropped; the margin follows in the background once the screen
+// is done. Memory is bounded by the window, not by the zoom.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -52,8 +53,10 @@ class ImageView : public QAbstractScrollArea {
   QSize viewSize() const { return viewSize_; }
   // Where view pixel (0, 0) is in viewport coordinates at the current scroll position.
   QPoint viewOffset() const;
-  // True while wanted pixels are being rendered on a worker thread and are not shown yet.
+  // True while pixels on screen are being rendered on a worker thread and are not shown yet.
   bool renderPending() const;
+  // True when the margin around the screen is rendered too.
+  bool marginRendered() const;
 
  signals:
   // After every setZoom / setZoomAt, and after Ctrl + wheel zoomed: the box shows it.
@@ -79,14 +82,16 @@ class ImageView : public QAbstractScrollArea {
   QRect visibleViewRect() const;
   QRect wantedViewRect(const QRect& visible) const;
   void ensureRendered(const QRect& visible);
-  void startLanczosJob(const ViewTile& previous, const QRect& wanted);
+  void startLanczosJob(const ViewTile& previous, const QRect& target, bool forVisible);
   void cancelJob();
   RegionRenderer renderer(bool lanczos) const;
+  QImage takeBuffer(QSize size);
+  void replaceTile(ViewTile tile);
 
   QImage source_;  // 32-bit
   bool sourceHasAlpha_ = false;
   int zoom_ = 100;
-  QSize viewSize_;
+  QSize viewSize_{0, 0};
   bool lanczos_ = false;
   AlphaView alphaView_ = AlphaView::Colours;
 
@@ -97,6 +102,7 @@ class ImageView : public QAbstractScrollArea {
   quint64 tileGeneration_ = 0;
   ViewTile preview_;  // plain stand-in while a Lanczos job runs
   quint64 previewGeneration_ = 0;
+  QImage spare_;      // a tile's buffer, for the next tile of the same size
   std::unique_ptr<Job> job_;
 
   int wheelRemainder_ = 0;

@@ -6,9 +6,10 @@
 #pragma once
 
 #include <QImage>
-#include <QPoint>
 #include <QRect>
 #include <QSize>
+
+#include <cstdint>
 
 #include "bitmap.hpp"
 
@@ -19,13 +20,16 @@ enum class AlphaView { Colours, AlphaAsGrey, Checkerboard };
 // The source as the zoom scales it: 32-bit, alpha 255 where the bitmap has none.
 QImage ViewSourceOf(const TBitmap& bitmap);
 
-// Pixels `region` of the source (from ViewSourceOf) scaled to viewSize, with the alpha view
-// applied: a 32-bit image of the region's size (blue, green, red, alpha in memory). The
-// region must lie inside the view.
-QImage RenderViewRegion(const QImage& source, QSize viewSize, QRect region, bool lanczos,
-                        AlphaView alphaView);
+// Renders `region` of the source (from ViewSourceOf) scaled to viewSize, with the alpha view
+// applied, into 32-bit pixels (blue, green, red, alpha) at `target`, rows `stride` bytes
+// apart. forDisplay then sets every alpha byte to 255, as the screen shows the view without
+// its alpha. The region must lie inside the view.
+void RenderViewRegionInto(const QImage& source, QSize viewSize, const QRect& region, bool lanczos,
+                          AlphaView alphaView, bool forDisplay, std::uint8_t* target,
+                          qsizetype stride);
 
-// Applies the alpha view to 32-bit pixels whose top-left pixel is view pixel `origin`.
-void ApplyAlphaView(QImage& pixels, QPoint origin, AlphaView alphaView);
+// The same into a new 32-bit image of the region's size, alpha as the view has it.
+QImage RenderViewRegion(const QImage& source, QSize viewSize, const QRect& region, bool lanczos,
+                        AlphaView alphaView);
 
 }  // namespace ondrel

@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 
 namespace ondrel {
@@ -16,17 +17,17 @@ struct ViewTile {
   bool covers(const QRect& r) const { return !pixels.isNull() && rect.contains(r); }
 };
 
-// Renders one rectangle of the view (view coordinates) into an image of its size.
-using RegionRenderer = std::function<QImage(const QRect&)>;
+// Renders one rectangle of the view (view coordinates) into 32-bit pixels at `target`, rows
+// `stride` bytes apart.
+using RegionRenderer =
+    std::function<void(const QRect& region, std::uint8_t* target, qsizetype stride)>;
 
-// The tile for `target`: the part shared with `previous` copied from it, the rest rendered in
-// bands of rows, in a 32-bit image of the given format (the bytes are copied as they are).
-// Between bands `cancelled` is looked at; once it is set the result is an empty tile.
+// The tile for `target`: the part shared with `previous` copied from it, each remaining
+// rectangle rendered, into a 32-bit image of the given format (bytes copied as they are).
+// `recycled`, when it has the target's size and format, is written over instead of a new
+// image. Before each rectangle `cancelled` is looked at; once it is set the result is empty.
 ViewTile ComposeTile(const ViewTile& previous, const QRect& target, const RegionRenderer& render,
                      QImage::Format format = QImage::Format_ARGB32,
-                     const std::atomic<bool>* cancelled = nullptr);
-
-// The pixels as the screen shows them: alpha ignored (set to 255), 32-bit RGB.
-QImage DisplayPixels(QImage pixels);
+                     const std::atomic<bool>* cancelled = nullptr, QImage recycled = {});
 
 }  // namespace ondrel

@@ -2,6 +2,7 @@
 // mipmap list with its widths, counts and the choosing of lines.
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
 #include <QTemporaryDir>
 
 #include "info_panel.hpp"
@@ -265,6 +266,40 @@ TEST(InfoPanel, FromOpenedFiles) {
   EXPECT_TRUE(seen[4].contains("-=C25")) << seen[4].toStdString();
   EXPECT_EQ(seen[5].section(' ', 0, 3), "-=C38 C26=C20 -=C19 C27=8");
   EXPECT_EQ(seen[6], "-= = -= = = = -=");
+}
+
+TEST(InfoPanel, Blp1JpegFromAFile) {
+  QTemporaryDir dir;
+  const QString path = dir.path() + "/jpeg.blp";
+  ondrel_test::WriteFile(path, ondrel_test::MakeBlp1Jpeg({.width = 64, .height = 32, .levels = 7}));
+  TBitmap bitmap;
+  const OpenResult opened = OpenImage(path, bitmap, {.showInfo = true, .fillMipmapList = true}, {});
+  const auto panel = BuildInfoPanel(opened.facts, QSize(64, 32), Captions());
+  ASSERT_TRUE(panel && panel->mipmaps);
+  EXPECT_EQ(Rows(*panel).mid(0, 4), (QStringList{"-=C5", "C26=C7", "-=C6", "C27=8 C11"}));
+  EXPECT_EQ(panel->qualityCaption, "C22");
+  EXPECT_TRUE(panel->quality.endsWith(" %") || panel->quality == "C39") << panel->quality.toStdString();
+  EXPECT_EQ(panel->mipmaps->countText, "7 (C12: 0)");
+}
+
+// Other writers' files: whatever they hold, the list starts with level 0 and its counts add up.
+TEST(InfoPanel, PeerFilesGiveConsistentLists) {
+  int opened = 0;
+  QDirIterator it(ONDREL_PEER_BLP, {"*.blp"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString file = it.next();
+    TBitmap bitmap;
+    const OpenResult r = OpenImage(file, bitmap, {.showInfo = true, .fillMipmapList = true}, {});
+    if (r.failed) continue;
+    const auto panel = BuildInfoPanel(r.facts, QSize(bitmap.width(), bitmap.height()), Captions());
+    ASSERT_TRUE(panel && panel->mipmaps) << file.toStdString();
+    const MipmapList& list = *panel->mipmaps;
+    EXPECT_EQ(list.levels.at(0), 0) << file.toStdString();
+    EXPECT_EQ(list.regular + list.irregular, list.lines.size() - 1) << file.toStdString();
+    EXPECT_GE(list.regular, 1) << file.toStdString();
+    ++opened;
+  }
+  if (opened == 0) GTEST_SKIP() << "no peer files at " ONDREL_PEER_BLP;
 }
 
 // Our own encoder's BLP2 with a full chain lists every level as regular.

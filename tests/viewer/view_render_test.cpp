@@ -108,8 +108,8 @@ TEST(ViewTiles, AComposedTileEqualsADirectRender) {
   const QImage source = ViewSourceOf(ondrel_test::PhotoBitmap(40, 30, true));
   const QSize view = ZoomedSize(source.size(), 1000);  // 400 x 300
   for (const bool lanczos : {false, true}) {
-    const RegionRenderer render = [&](const QRect& r) {
-      return RenderViewRegion(source, view, r, lanczos, AlphaView::Checkerboard);
+    const RegionRenderer render = [&](const QRect& r, std::uint8_t* target, qsizetype stride) {
+      RenderViewRegionInto(source, view, r, lanczos, AlphaView::Checkerboard, false, target, stride);
     };
     // A first tile, then tiles that overlap it on each side, one inside it, one apart; more
     // than one band of rows each.
@@ -118,7 +118,7 @@ TEST(ViewTiles, AComposedTileEqualsADirectRender) {
                               QRect(120, 100, 50, 50), QRect(0, 0, 90, 70),
                               QRect(0, 0, 400, 300)}) {
       const ViewTile tile = ComposeTile(first, next, render);
-      const QImage direct = render(next);
+      const QImage direct = RenderViewRegion(source, view, next, lanczos, AlphaView::Checkerboard);
       ASSERT_EQ(tile.rect, next);
       for (int y = 0; y < next.height(); ++y)
         ASSERT_EQ(std::memcmp(tile.pixels.constScanLine(y), direct.constScanLine(y),
@@ -133,20 +133,43 @@ TEST(ViewTiles, ACancelledRenderYieldsNoTile) {
   const std::atomic<bool> cancelled{true};
   int calls = 0;
   const ViewTile tile = ComposeTile(
-      {}, QRect(0, 0, 10, 10), [&](const QRect& r) { ++calls; return QImage(r.size(), QImage::Format_ARGB32); },
+      {}, QRect(0, 0, 10, 10), [&](const QRect&, std::uint8_t*, qsizetype) { ++calls; },
       QImage::Format_ARGB32, &cancelled);
   EXPECT_TRUE(tile.pixels.isNull());
   EXPECT_EQ(calls, 0);
 }
 
-TEST(ViewTiles, DisplayPixelsIgnoreAlpha) {
-  QImage pixels(2, 1, QImage::Format_ARGB32);
-  pixels.setPixel(0, 0, qRgba(10, 20, 30, 0));
-  pixels.setPixel(1, 0, qRgba(40, 50, 60, 128));
-  const QImage shown = DisplayPixels(pixels);
-  EXPECT_EQ(shown.format(), QImage::Format_RGB32);
-  EXPECT_EQ(shown.pixel(0, 0), qRgb(10, 20, 30));
-  EXPECT_EQ(shown.pixel(1, 0), qRgb(40, 50, 60));
+// For the screen the same pixels come out with alpha 255.
+TEST(ViewRegions, ForDisplayOnlyAlphaBecomesOpaque) {
+  const TBitmap bitmap = ondrel_test::PhotoBitmap(23, 17, true);
+  const QImage source = ViewSourceOf(bitmap);
+  const QSize view(70, 51);
+  const QRect region(9, 4, 50, 40);
+  for (const AlphaView alphaView :
+       {AlphaView::Colours, AlphaView::AlphaAsGrey, AlphaView::Checkerboard}) {
+    QImage expected = RenderViewRegion(source, view, region, true, alphaView);
+    for (int y = 0; y < expected.height(); ++y)
+      for (int x = 0; x < expected.width(); ++x) expected.scanLine(y)[4 * x + 3] = 255;
+    QImage shown(region.size(), QImage::Format_RGB32);
+    RenderViewRegionInto(source, view, region, true, alphaView, true, shown.bits(), shown.bytesPerLine());
+    for (int y = 0; y < expected.height(); ++y)
+      ASSERT_EQ(std::memcmp(shown.constScanLine(y), expected.constScanLine(y), 4 * 50), 0)
+          << int(alphaView) << " row " << y;
+  }
+}
+
+TEST(ViewTiles, ARecycledBufferIsWrittenOver) {
+  QImage buffer(30, 20, QImage::Format_RGB32);
+  buffer.fill(Qt::red);
+  const std::uint8_t* bits = buffer.constBits();
+  const ViewTile tile = ComposeTile(
+      {}, QRect(5, 5, 30, 20),
+      [](const QRect& r, std::uint8_t* target, qsizetype stride) {
+        for (int y = 0; y < r.height(); ++y) std::memset(target + y * stride, 7, 4 * r.width());
+      },
+      QImage::Format_RGB32, nullptr, std::move(buffer));
+  EXPECT_EQ(tile.pixels.constBits(), bits);
+  EXPECT_EQ(tile.pixels.constScanLine(19)[4 * 29], 7);
 }
 
 }  // namespace
