@@ -7,7 +7,6 @@
 #include <QWheelEvent>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <algorithm>
 #include <utility>
 
 #include "resample.hpp"
@@ -25,9 +24,9 @@ constexpr qint64 kInlineLanczosPixels = 256 * 1024;
 // One notch of a common mouse wheel.
 constexpr int kWheelNotch = 120;
 
-qint64 MissingPixels(const ViewTile& previous, const QRect& wanted) {
-  const QRect shared = previous.pixels.isNull() ? QRect() : (previous.rect & wanted);
-  return qint64(wanted.width()) * wanted.height() - qint64(shared.width()) * shared.height();
+qint64 MissingPixels(const ViewTile& previous, const QRect& target) {
+  const QRect shared = previous.pixels.isNull() ? QRect() : (previous.rect & target);
+  return qint64(target.width()) * target.height() - qint64(shared.width()) * shared.height();
 }
 
 }  // namespace
