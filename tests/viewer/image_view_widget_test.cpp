@@ -3,7 +3,7 @@
 // stale ones dropped, the pixel readout, and Ctrl + wheel zoom around the cursor.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -188,11 +188,3 @@ TEST_F(PictureArea, CtrlWheelZoomsInStepsAroundTheCursor) {
 
 }  // namespace
 }  // namespace ondrel
-
-int main(int argc, char** argv) {
-  // Test discovery runs the program outside CTest's environment: headless there too.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
