@@ -293,8 +293,10 @@ void ImageView::wheelEvent(QWheelEvent* event) {
   // Fine-grained wheels and touchpads send parts of a notch: a step per whole notch.
   wheelRemainder_ += event->angleDelta().y();
   int zoom = zoom_;
-  for (; wheelRemainder_ >= kWheelNotch; wheelRemainder_ -= kWheelNotch) zoom = ZoomInFrom(zoom);
-  for (; wheelRemainder_ <= -kWheelNotch; wheelRemainder_ += kWheelNotch) zoom = ZoomOutFrom(zoom);
+  for (; wheelRemainder_ >= kWheelNotch; wheelRemainder_ -= kWheelNotch)
+    zoom = ZoomInFrom(zoom).value_or(zoom);
+  for (; wheelRemainder_ <= -kWheelNotch; wheelRemainder_ += kWheelNotch)
+    zoom = ZoomOutFrom(zoom).value_or(zoom);
   if (zoom != zoom_) setZoomAt(zoom, event->position().toPoint());
 }
 

@@ -12,14 +12,14 @@ int StepOut(int zoom) { return zoom <= 100 ? 10 : zoom <= 200 ? 25 : zoom <= 400
 
 }  // namespace
 
-int ZoomInFrom(int zoom) {
+std::optional<int> ZoomInFrom(int zoom) {
   const int next = zoom + StepIn(zoom);
-  return IsZoomInRange(next) ? next : zoom;
+  return IsZoomInRange(next) ? std::optional(next) : std::nullopt;
 }
 
-int ZoomOutFrom(int zoom) {
+std::optional<int> ZoomOutFrom(int zoom) {
   const int next = zoom - StepOut(zoom);
-  return IsZoomInRange(next) ? next : zoom;
+  return IsZoomInRange(next) ? std::optional(next) : std::nullopt;
 }
 
 QStringList ZoomListEntries() {

@@ -16,11 +16,11 @@ inline constexpr int kStartZoom = 100;
 
 inline bool IsZoomInRange(int zoom) { return zoom >= kMinZoom && zoom <= kMaxZoom; }
 
-// The zoom a zoom-in step leads to, or the current zoom when the step would leave 1..2000.
-int ZoomInFrom(int zoom);
-// The zoom a zoom-out step leads to, or the current zoom when the step would leave 1..2000
-// (so 5 % stays 5 %).
-int ZoomOutFrom(int zoom);
+// The zoom a zoom-in step leads to; nothing when the step would leave 1..2000 (the step is
+// then ignored: no redraw, no centring).
+std::optional<int> ZoomInFrom(int zoom);
+// The zoom a zoom-out step leads to; nothing when the step would leave 1..2000 (so 5 % stays).
+std::optional<int> ZoomOutFrom(int zoom);
 
 // The entries of the zoom box: 25 doubled while not above 2000, each with "%".
 QStringList ZoomListEntries();

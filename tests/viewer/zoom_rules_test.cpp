@@ -11,9 +11,10 @@
 namespace ondrel {
 namespace {
 
-std::vector<int> Steps(int from, int count, int (*step)(int)) {
+// The zooms a button pressed `count` times shows: an ignored step keeps the zoom.
+std::vector<int> Steps(int from, int count, std::optional<int> (*step)(int)) {
   std::vector<int> zooms{from};
-  for (int i = 0; i < count; ++i) zooms.push_back(step(zooms.back()));
+  for (int i = 0; i < count; ++i) zooms.push_back(step(zooms.back()).value_or(zooms.back()));
   return zooms;
 }
 
@@ -23,10 +24,11 @@ TEST(ZoomSteps, FollowTheButtonsSequences) {
   EXPECT_EQ(Steps(25, 3, ZoomOutFrom), (std::vector<int>{25, 15, 5, 5}));
   EXPECT_EQ(Steps(350, 3, ZoomInFrom), (std::vector<int>{350, 400, 500, 600}));
   EXPECT_EQ(Steps(400, 2, ZoomOutFrom), (std::vector<int>{400, 350, 300}));
-  // A step past 2000 is ignored, so 1950 cannot reach 2000 by the buttons.
+  // A step past 2000 or below 1 is ignored, so 1950 cannot reach 2000 by the buttons.
   EXPECT_EQ(ZoomInFrom(1900), 2000);
-  EXPECT_EQ(ZoomInFrom(2000), 2000);
-  EXPECT_EQ(ZoomInFrom(1950), 1950);
+  EXPECT_EQ(ZoomInFrom(2000), std::nullopt);
+  EXPECT_EQ(ZoomInFrom(1950), std::nullopt);
+  EXPECT_EQ(ZoomOutFrom(5), std::nullopt);
 }
 
 TEST(ZoomBox, ListsTwentyFiveDoubledUpTo2000) {
