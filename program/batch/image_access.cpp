@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
@@ -135,15 +136,18 @@ void DescribeDds(const ondrel::DdsFacts& f, ImageInfo& info) {
   info.mipmapCount = f.MipmapCount;
 }
 
+// A level that runs past the end of the file: the decoder fills in what is missing, which
+// a conversion must not pass off as the texture.
+std::optional<QString> TruncatedLevel(const ondrel::BlpFacts& f, std::uint8_t level) {
+  const std::uint64_t end = std::uint64_t{f.MipmapOffsets[level]} + f.MipmapSizes[level];
+  if (end <= f.FileSize) return std::nullopt;
+  return QString("truncated: mipmap %1 ends at byte %2, the file has %3 bytes").arg(level).arg(end).arg(f.FileSize);
+}
+
 // Why the BLP loader gave no picture although the signature is right.
 QString NoBlpPicture(const ondrel::BlpFacts& f, std::uint8_t level) {
-  const std::uint32_t offset = f.MipmapOffsets[level], size = f.MipmapSizes[level];
-  if (size == 0) return QString("the file stores no mipmap %1").arg(level);
-  if (std::uint64_t{offset} + size > f.FileSize)
-    return QString("truncated: mipmap %1 ends at byte %2, the file has %3 bytes")
-        .arg(level)
-        .arg(std::uint64_t{offset} + size)
-        .arg(f.FileSize);
+  if (f.MipmapSizes[level] == 0) return QString("the file stores no mipmap %1").arg(level);
+  if (const auto truncated = TruncatedLevel(f, level)) return *truncated;
   return QString("the file holds no picture the program reads at mipmap %1").arg(level);
 }
 
@@ -176,7 +180,8 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
   Translated([&] {
     if (ext == ".blp") {
       blpFacts = ondrel::LoadBlpImage(path, picture, mipmapIndex);
-      if (blpFacts.Signature != 0) DescribeBlp(blpFacts, path, info);
+      // The loader fills in the file size only once it has recognised the signature.
+      if (blpFacts.FileSize != 0) DescribeBlp(blpFacts, path, info);
     } else if (ext == ".tga") {
       DescribeTga(ondrel::LoadTgaImage(path, picture), info);
     } else if (ext == ".jpg" || ext == ".jpeg") {
@@ -190,9 +195,11 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
       info.format = "bmp";
     }
   });
-  if (picture.empty()) {
-    const bool blp = ext == ".blp" && blpFacts.Signature != 0;
+  const bool blp = ext == ".blp" && blpFacts.FileSize != 0;
+  if (picture.empty())
     throw BatchError((blp ? NoBlpPicture(blpFacts, mipmapIndex) : NotRecognised(ext)).toStdString());
+  if (blp) {
+    if (const auto truncated = TruncatedLevel(blpFacts, mipmapIndex)) throw BatchError(truncated->toStdString());
   }
   if (picture.pixelFormat() == ondrel::PixelFormat::Other) picture.setPixelFormat(ondrel::PixelFormat::Bit24);
   info.width = picture.width();

@@ -78,6 +78,7 @@ constexpr std::array<EncodingChoice, 9> kEncodings = {{
 
 Content ChooseContent(TargetFormat format, const QMap<QString, QString>& flags) {
   const bool given = flags.contains("encoding");
+  const Content single = format == TargetFormat::Png ? Png : format == TargetFormat::Jpg ? Jpg : Bmp;
   const QString wanted = flags.value("encoding").toLower();
   QStringList choices;
   for (const EncodingChoice& e : kEncodings) {
@@ -86,6 +87,7 @@ Content ChooseContent(TargetFormat format, const QMap<QString, QString>& flags) 
     choices << e.value;
   }
   const QString name = batch::TargetFormatName(format).toUpper();
+  if (choices.isEmpty() && !given) return single;
   if (choices.isEmpty())
     throw UsageError("--encoding does not apply to " + name + "; it applies to BLP1, BLP2, DDS and TGA");
   throw UsageError("--encoding for " + name + " takes " + choices.join(" or ") + ", not '" + wanted + "'");
@@ -215,13 +217,7 @@ QMap<QString, QString> GivenSaveFlags(const QCommandLineParser& parser) {
 
 FileFormatOptions SaveOptionsFor(TargetFormat format, const QMap<QString, QString>& flags) {
   FileFormatOptions options = batch::DesignedSaveOptions();
-  Content content = Bmp;
-  switch (format) {
-    case TargetFormat::Png: content = Png; break;
-    case TargetFormat::Jpg: content = Jpg; break;
-    case TargetFormat::Bmp: content = Bmp; break;
-    default: content = ChooseContent(format, flags);
-  }
+  const Content content = ChooseContent(format, flags);
   if (content == Blp1Paletted) options.blp1.Blp1Paletted = 1;
   if (content == Blp2Paletted) options.blp2.Blp2Encoding = 1;
   if (content == DdsPlain) options.dds.DdsCompressed = 0;
