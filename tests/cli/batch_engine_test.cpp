@@ -79,6 +79,22 @@ TEST(RunInListOrder, ReportsInListOrderWhateverTheFinishingOrder) {
   }
 }
 
+// Two items that each wait for the other to arrive can only both finish on two threads.
+TEST(RunInListOrder, TwoJobsWorkAtTheSameTime) {
+  std::atomic<int> arrived{0};
+  std::atomic<int> met{0};
+  RunCallbacks cb;
+  cb.work = [&](std::size_t) {
+    ++arrived;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (arrived < 2 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (arrived >= 2) ++met;
+  };
+  EXPECT_EQ(RunInListOrder(2, 2, cb), 2u);
+  EXPECT_EQ(met.load(), 2);
+}
+
 TEST(RunInListOrder, AWorkErrorLeavesAtItsTurnAfterTheItemsBeforeIt) {
   std::vector<std::size_t> reported;
   RunCallbacks cb;
