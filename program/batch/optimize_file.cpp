@@ -18,7 +18,10 @@ std::int64_t SizeOf(const QString& path) { return QFileInfo(path).size(); }
 
 }  // namespace
 
-OptimizeOutcome OptimizeFileInPlace(const QString& path) {
+OptimizeOutcome OptimizeFileInPlace(const QString& given) {
+  // Through a symbolic link the file it names is rewritten; the link stays a link.
+  const QFileInfo link(given);
+  const QString path = link.isSymLink() && link.exists() ? link.canonicalFilePath() : given;
   OptimizeOutcome outcome;
   const std::uint8_t kind = ClassifyForOptimization(path);
   if (kind == 0)

@@ -153,4 +153,18 @@ TEST_F(Batch, OptimizeShrinksBlp1FilesAndKeepsTheirPictures) {
   EXPECT_EQ(ondrel_test::TreeContents(path("opt")), after);
 }
 
+TEST_F(Batch, OptimizeRewritesTheFileALinkNamesAndKeepsTheLink) {
+  MakeFolder("opt");
+  FileFormatOptions o = DesignedFileFormatOptions();
+  o.blp1.Blp1Paletted = 1;
+  o.blp1.Blp1CompressPalette = 0;
+  SaveBlpImage(path("opt/real.blp"), FewColours(), 0, o, false);
+  const qint64 before = QFileInfo(path("opt/real.blp")).size();
+  ASSERT_TRUE(QFile::link(path("opt/real.blp"), path("link.blp")));
+  const auto r = RunCli({"--optimize", path("link.blp")});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo(path("link.blp")).isSymLink());
+  EXPECT_LT(QFileInfo(path("opt/real.blp")).size(), before);
+}
+
 }  // namespace
