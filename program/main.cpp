@@ -1,24 +1,23 @@
-// Ondrel's start: for now one window that shows the codec library's version.
+// Ondrel's start: the eight windows, the language, and the main window shown.
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <QString>
 
-#include "ormel_blp.h"
+#include "create_windows.hpp"
+#include "language_choice.hpp"
+#include "language_loader.hpp"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  std::uint16_t major = 0, minor = 0, release = 0, build = 0;
-  GetLibraryVersion(&major, &minor, &release, &build);
+  QApplication::setApplicationDisplayName("Ondrel");
+  const ondrel::OndrelWindows windows = ondrel::CreateWindows();
 
-  QMainWindow window;
-  window.setObjectName("OndrelForm");
-  window.setWindowTitle("Ondrel");
-  auto* version = new QLabel(QString("ormel_blp %1.%2.%3.%4").arg(major).arg(minor).arg(release).arg(build));
-  version->setObjectName("lblVersion");
-  version->setAlignment(Qt::AlignCenter);
-  window.setCentralWidget(version);
-  window.resize(480, 320);
-  window.show();
+  // Until the settings store fills the language list, it lists the files beside the program.
+  const QString programFolder = QCoreApplication::applicationDirPath() + "/";
+  QComboBox& languages = *windows.settingsForm->ui.boxLanguage;
+  languages.addItems(ondrel::ListLanguageFiles(programFolder));
+  ondrel::SelectLanguage(languages, QString());
+  ondrel::LoadLanguage(windows, programFolder, false);
+
+  windows.ondrelForm->show();
   return app.exec();
 }
