@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
   bool ok = true;
   windows.ondrelForm->ui.mnuImageInfo->setChecked(true);
   ok &= Save(*windows.ondrelForm, folder + "main-window.png");
+  Ui::TOndrelForm& main = windows.ondrelForm->ui;
+  for (QMenu* menu : {main.mnuFile, main.mnuView, main.mnuTools, main.mnuHelp}) {
+    menu->popup(windows.ondrelForm->mapToGlobal(QPoint(0, 0)));
+    ok &= Save(*menu, folder + "menu-" + menu->objectName().mid(3).toLower() + ".png");
+    menu->hide();
+  }
   QTabWidget& pages = *windows.optionsForm->ui.PageControl1;
   for (int page = 0; page < pages.count(); ++page) {
     pages.setCurrentIndex(page);
