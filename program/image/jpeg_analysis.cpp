@@ -2,8 +2,7 @@
 
 #include <QFile>
 
-#include <filesystem>
-#include <system_error>
+#include <algorithm>
 
 namespace ondrel {
 
@@ -18,15 +17,8 @@ JpegQualityTable LoadJpegQualityTable(const QString& path) {
   return table;
 }
 
-QString ProgramFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return QStringLiteral("./");
-  return QString::fromStdString(exe.parent_path().string()) + '/';
-}
-
 const JpegQualityTable& ProgramJpegQualityTable() {
-  static const JpegQualityTable table = LoadJpegQualityTable(ProgramFolder() + "jpeg.dat");
+  static const JpegQualityTable table = LoadJpegQualityTable(FindDataFile(ProgramFolder(), "jpeg.dat"));
   return table;
 }
 

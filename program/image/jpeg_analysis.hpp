@@ -6,6 +6,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include "program_folder.hpp"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -23,11 +25,8 @@ struct JpegQualityTable {
 // Reads a table file; absent, unreadable or short files give an absent table.
 JpegQualityTable LoadJpegQualityTable(const QString& path);
 
-// The program's table: "jpeg.dat" in the program folder, read once at first use.
+// The program's table: "jpeg.dat" found by FindDataFile, read once at first use.
 const JpegQualityTable& ProgramJpegQualityTable();
-
-// The executable's folder with a trailing "/".
-QString ProgramFolder();
 
 // The stream stands on the first marker after SOI. Returns 1..100, or 255 when no record
 // matches or the stream has no DQT. Moves the stream position.
