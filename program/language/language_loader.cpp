@@ -9,7 +9,7 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "language_choice.hpp"
+#include "program_folder.hpp"
 
 namespace ondrel {
 
@@ -103,8 +103,8 @@ void AddWindowSlots(QWidget& window, const QString& section, const QStringList& 
 }
 
 template <std::size_t N>
-void ReadTable(const LanguageFile& file, const QString& section, std::array<QString, N>& table) {
-  for (std::size_t i = 0; i < N; ++i) table[i] = file.text(section, QString::number(i));
+void ReadTable(const IniFile& file, const QString& section, std::array<QString, N>& table) {
+  for (std::size_t i = 0; i < N; ++i) table[i] = file.ReadString(section, QString::number(i), {});
 }
 
 }  // namespace
@@ -126,11 +126,11 @@ std::vector<LanguageSlot> LanguageSlots(const OndrelWindows& w) {
   return found;
 }
 
-void ApplyLanguage(const LanguageFile& file, const OndrelWindows& windows, IndexedTexts& texts) {
-  texts.Title0 = file.text("OPTIONS", "Title0");
-  texts.Title1 = file.text("OPTIONS", "Title1");
+void ApplyLanguage(const IniFile& file, const OndrelWindows& windows, IndexedTexts& texts) {
+  texts.Title0 = file.ReadString("OPTIONS", "Title0", {});
+  texts.Title1 = file.ReadString("OPTIONS", "Title1", {});
   for (const LanguageSlot& slot : LanguageSlots(windows)) {
-    const std::optional<QString> value = file.value(slot.section, slot.key);
+    const std::optional<QString> value = file.Value(slot.section, slot.key);
     switch (slot.use) {
       case LanguageSlot::Use::Text:
         if (value) SetText(slot.target, *value);
@@ -160,7 +160,8 @@ void LoadLanguage(const OndrelWindows& windows, const QString& programFolder, bo
   const QComboBox& list = *windows.settingsForm->ui.boxLanguage;
   if (list.currentIndex() < 0) return;
   IndexedTexts& texts = LanguageTexts();
-  ApplyLanguage(ReadLanguageFile(LanguageFilePath(programFolder, list.currentText())), windows, texts);
+  // An empty path (the file has gone) reads as an empty file.
+  ApplyLanguage(IniFile(FindDataFile(programFolder, list.currentText())), windows, texts);
   if (!(reload && reopenImage && reopenImage())) SetPanelCaptionDefaults(*windows.ondrelForm, texts);
 }
 

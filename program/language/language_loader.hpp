@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "create_windows.hpp"
-#include "language_file.hpp"
+#include "ini_file.hpp"
 #include "language_texts.hpp"
 
 namespace ondrel {
@@ -41,13 +41,14 @@ QString ControlKey(const QString& objectName, bool onFormatPage);
 std::vector<LanguageSlot> LanguageSlots(const OndrelWindows& windows);
 
 // Puts the file's texts into the windows and reads the indexed texts and the two titles.
-void ApplyLanguage(const LanguageFile& file, const OndrelWindows& windows, IndexedTexts& texts);
+void ApplyLanguage(const IniFile& file, const OndrelWindows& windows, IndexedTexts& texts);
 
 // The captions the information panel shows while no image is open.
 void SetPanelCaptionDefaults(TOndrelForm& form, const IndexedTexts& texts);
 
 // Loads the language file selected in the settings window's language list into the windows and
-// LanguageTexts(); does nothing while no entry is selected. A file that has gone loads as empty.
+// LanguageTexts(); does nothing while no entry is selected. The file is looked for in the data
+// folders of the program folder (program_folder.hpp); a file that has gone loads as empty.
 // With `reload`, `reopenImage` is asked to reopen the image on screen (at the same zoom) so that
 // every text built from the tables is rebuilt; it answers false when no image is open, and then,
 // as without reload, the panel's captions take their defaults.

@@ -3,18 +3,20 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include "create_windows.hpp"
-#include "language_file.hpp"
+#include "ini_file.hpp"
 #include "language_loader.hpp"
 #include "qt_print.hpp"
 
@@ -192,8 +194,12 @@ TEST_F(WindowsTest, LongerTranslationsDoNotClip) {
   QString text;
   for (const LanguageSlot& slot : LanguageSlots(windows))
     text += QString("[%1]\n%2=%3 wide words of a long translation\n").arg(slot.section, slot.key, slot.key.repeated(3));
+  QTemporaryDir dir;
+  QFile file(dir.filePath("Long.lng"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+  file.close();
   IndexedTexts texts;
-  ApplyLanguage(LanguageFile::FromText(text), windows, texts);
+  ApplyLanguage(IniFile(file.fileName()), windows, texts);
 
   for (QDialog* dialog : std::initializer_list<QDialog*>{windows.optionsForm, windows.convertForm, windows.aboutForm,
                                                          windows.alphaChanForm, windows.settingsForm,
