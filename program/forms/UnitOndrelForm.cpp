@@ -2,13 +2,18 @@
 
 #include <QActionGroup>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 
 #include <utility>
 
 TOndrelForm::TOndrelForm(QWidget* parent) : QMainWindow(parent) {
   ui.setupUi(this);
   setWindowIcon(QIcon(":/forms/icons/ondrel-256.png"));
+  // Starts in the middle of the desktop; the other windows open over it.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
 
   // A tool button and its menu item are one action, so their check and enabled states agree.
   const std::pair<QToolButton*, QAction*> buttons[] = {
