@@ -4,13 +4,25 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 TOndrelForm::TOndrelForm(QWidget* parent) : QMainWindow(parent) {
   ui.setupUi(this);
   setWindowIcon(QIcon(":/forms/icons/ondrel-256.png"));
+  // The designed size is also the smallest, unless the layout asks for more (a longer
+  // translation, a larger font): a floor shares the splitter's cell, so the larger one counts.
+  const QSize designed(515, 383);
+  ui.centralLayout->addItem(new QSpacerItem(designed.width(), designed.height() - menuBar()->sizeHint().height(),
+                                            QSizePolicy::Minimum, QSizePolicy::Minimum),
+                            0, 0);
+  resize(designed.expandedTo(minimumSizeHint()));
+  // A larger window widens the view, not the panel.
+  ui.Splitter1->setStretchFactor(0, 0);
+  ui.Splitter1->setStretchFactor(1, 1);
   // Starts in the middle of the desktop; the other windows open over it.
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -35,7 +47,17 @@ TOndrelForm::TOndrelForm(QWidget* parent) : QMainWindow(parent) {
   ui.boxBLPMipmaps->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
   // The information panel (and the splitter's handle with it) shows while its item is checked.
-  ui.p1->setVisible(ui.mnuImageInfo->isChecked());
-  connect(ui.mnuImageInfo, &QAction::toggled, ui.p1, &QWidget::setVisible);
+  ui.p1->setVisible(false);
+  connect(ui.mnuImageInfo, &QAction::toggled, this, &TOndrelForm::ShowInformationPanel);
   connect(ui.mnuQuit, &QAction::triggered, this, &QWidget::close);
+}
+
+void TOndrelForm::ShowInformationPanel(bool on) {
+  ui.p1->setVisible(on);
+  // The splitter keeps a width the user dragged it to; the first time, the designed one.
+  if (on && !panelSized_) {
+    panelSized_ = true;
+    const int designedWidth = std::max(193, ui.p1->minimumSizeHint().width());
+    ui.Splitter1->setSizes({designedWidth, ui.Splitter1->width() - designedWidth});
+  }
 }

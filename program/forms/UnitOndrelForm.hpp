@@ -17,6 +17,10 @@ class TOndrelForm : public QMainWindow {
   Ui::TOndrelForm ui;
 
  private:
+  // Shows or hides the information panel (and the splitter's handle with it).
+  void ShowInformationPanel(bool on);
+
   // Show alpha and show transparency are radio items that may both be off.
   QActionGroup* viewModes_ = nullptr;
+  bool panelSized_ = false;
 };
