@@ -4,7 +4,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMenuBar>
+#include <QEvent>
+#include <QLayout>
 #include <QScreen>
 
 #include <algorithm>
@@ -13,13 +14,8 @@
 TOndrelForm::TOndrelForm(QWidget* parent) : QMainWindow(parent) {
   ui.setupUi(this);
   setWindowIcon(QIcon(":/forms/icons/ondrel-256.png"));
-  // The designed size is also the smallest, unless the layout asks for more (a longer
-  // translation, a larger font): a floor shares the splitter's cell, so the larger one counts.
-  const QSize designed(515, 383);
-  ui.centralLayout->addItem(new QSpacerItem(designed.width(), designed.height() - menuBar()->sizeHint().height(),
-                                            QSizePolicy::Minimum, QSizePolicy::Minimum),
-                            0, 0);
-  resize(designed.expandedTo(minimumSizeHint()));
+  KeepMinimumSize();
+  resize(minimumSize());
   // A larger window widens the view, not the panel.
   ui.Splitter1->setStretchFactor(0, 0);
   ui.Splitter1->setStretchFactor(1, 1);
@@ -60,4 +56,18 @@ void TOndrelForm::ShowInformationPanel(bool on) {
     const int designedWidth = std::max(193, ui.p1->minimumSizeHint().width());
     ui.Splitter1->setSizes({designedWidth, ui.Splitter1->width() - designedWidth});
   }
+}
+
+bool TOndrelForm::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  // Texts and fonts change what the layout needs: the menu bar's height, the panel's width.
+  if (event->type() == QEvent::LayoutRequest) KeepMinimumSize();
+  return handled;
+}
+
+void TOndrelForm::KeepMinimumSize() {
+  // The designed size is also the smallest, unless the layout needs more (a longer
+  // translation, a larger font); then that counts, so nothing is ever clipped.
+  static constexpr QSize kDesignedSize(515, 383);
+  setMinimumSize(layout()->totalMinimumSize().expandedTo(kDesignedSize));
 }

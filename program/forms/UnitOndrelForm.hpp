@@ -16,7 +16,11 @@ class TOndrelForm : public QMainWindow {
   // Every control and every menu action, named as the language file and the settings know them.
   Ui::TOndrelForm ui;
 
+ protected:
+  bool event(QEvent* event) override;
+
  private:
+  void KeepMinimumSize();
   // Shows or hides the information panel (and the splitter's handle with it).
   void ShowInformationPanel(bool on);
 

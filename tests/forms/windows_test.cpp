@@ -141,7 +141,10 @@ TEST_F(WindowsTest, ToolButtonsShareTheMenuActionsAndStartDisabled) {
 
 TEST_F(WindowsTest, MainWindowStartsAtItsDesignedSizeWhichIsAlsoItsSmallest) {
   TOndrelForm& form = *windows.ondrelForm;
+  IndexedTexts texts;
+  ApplyLanguage(IniFile(ONDREL_SOURCE_DIR "/lang/English.lng"), windows, texts);  // a menu bar with texts
   form.show();
+  QCoreApplication::processEvents();
   EXPECT_EQ(form.size(), QSize(515, 383));
   form.resize(200, 100);
   EXPECT_EQ(form.size(), QSize(515, 383));
