@@ -4,9 +4,11 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "file_size_signal.hpp"
 #include "ormel_blp.h"
 
 int main(int argc, char** argv) {
+  ondrel::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   std::uint16_t major = 0, minor = 0, release = 0, build = 0;
   GetLibraryVersion(&major, &minor, &release, &build);

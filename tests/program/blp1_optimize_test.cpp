@@ -5,7 +5,6 @@
 
 #include <sys/resource.h>
 
-#include <csignal>
 #include <cstring>
 
 #include <QDir>
@@ -15,6 +14,7 @@
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
 #include "blp1_optimize.hpp"
+#include "file_size_signal.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -326,7 +326,7 @@ TEST_F(Blp1Files, StoreMipmapTablesChangesOnlyTheTables) {
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     getrlimit(RLIMIT_FSIZE, &old_);
     rlimit limit = old_;
     limit.rlim_cur = bytes;
