@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dds.hpp"
+#include "fuzz_buffer.hpp"
 #include "ormel_errors.hpp"
 
 namespace {
@@ -15,15 +16,15 @@ void Load(ormel::ConstBytes input) {
   if (input.size() >= 20)
     capacity = std::uint64_t{ormel::LoadU32LE(input.data() + 12)} *
                ormel::LoadU32LE(input.data() + 16) * 4;
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(std::min<std::uint64_t>(capacity, 1u << 22)));
+  fuzz::Buffer out(static_cast<std::size_t>(std::min<std::uint64_t>(capacity, fuzz::kMaxDecodedBytes)));
   std::uint16_t w = 0, h = 0;
   try {
-    ormel::dds::Decode(input, out, w, h);
+    ormel::dds::Decode(input, out.span(), w, h);
   } catch (const ormel::Error&) {
   }
-  std::vector<std::uint8_t> shorter(out.size() / 3);
+  fuzz::Buffer shorter(out.size() / 3);
   try {
-    ormel::dds::Decode(input, shorter, w, h);
+    ormel::dds::Decode(input, shorter.span(), w, h);
   } catch (const ormel::Error&) {
   }
 }

@@ -2,9 +2,9 @@
 // height (bounded), a shortfall of the pixel buffer, then the block bytes.
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "dxt.hpp"
+#include "fuzz_buffer.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   constexpr std::size_t kPrefix = 6;
@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t height = ormel::LoadU16LE(data + 3) & 0x3FF;
   const std::size_t full = std::size_t{width} * height * 4;
   const std::size_t shortfall = data[5] & 0x80 ? std::min<std::size_t>(data[5] & 0x7F, full) : 0;
-  std::vector<std::uint8_t> pixels(full - shortfall);
-  ormel::dxt::DecodeImage(format, ormel::ConstBytes(data + kPrefix, size - kPrefix), pixels,
+  fuzz::Buffer pixels(full - shortfall);
+  ormel::dxt::DecodeImage(format, ormel::ConstBytes(data + kPrefix, size - kPrefix), pixels.span(),
                           width, height);
   return 0;
 }

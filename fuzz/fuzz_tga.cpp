@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_buffer.hpp"
 #include "ormel_errors.hpp"
 #include "tga.hpp"
 
@@ -14,16 +15,16 @@ namespace {
 
 void Load(ormel::ConstBytes input) {
   if (input.size() < 18) return;
-  // Keep the fuzzer's memory small; a short buffer must be as safe as a full one.
-  const auto full = std::min<std::uint64_t>(ormel::tga::OutputBytes(input.data()), 1u << 22);
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(full));
+  // A short buffer must be as safe as a full one.
+  const auto full = std::min<std::uint64_t>(ormel::tga::OutputBytes(input.data()), fuzz::kMaxDecodedBytes);
+  fuzz::Buffer out(static_cast<std::size_t>(full));
   try {
-    ormel::tga::Decode(input, out);
+    ormel::tga::Decode(input, out.span());
   } catch (const ormel::Error&) {
   }
-  std::vector<std::uint8_t> shorter(out.size() / 3);
+  fuzz::Buffer shorter(out.size() / 3);
   try {
-    ormel::tga::Decode(input, shorter);
+    ormel::tga::Decode(input, shorter.span());
   } catch (const ormel::Error&) {
   }
 }
