@@ -10,10 +10,10 @@
 namespace {
 
 void DecodeInto(ormel::ConstBytes file, unsigned mipmap, std::size_t bytes) {
-  fuzz::Buffer pixels(bytes);
+  const auto pixels = fuzz::OutputBuffer(bytes);
   std::uint16_t width = 0, height = 0;
   try {
-    ormel::blp::Decode(file, mipmap, pixels.span(), width, height);
+    ormel::blp::Decode(file, mipmap, pixels, width, height);
   } catch (const ormel::Error&) {
   }
 }

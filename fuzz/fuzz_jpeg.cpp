@@ -11,11 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto info = ormel::jpeg::ReadInfo(input);
     const std::uint64_t bytes = std::uint64_t{info.width} * info.height * 4;
     if (bytes > fuzz::kMaxDecodedBytes) return 0;
-    fuzz::Buffer out(static_cast<std::size_t>(bytes));
-    ormel::jpeg::Decode(input, ormel::jpeg::Mode::ThreeChannel, out.span());
+    const auto out = fuzz::OutputBuffer(static_cast<std::size_t>(bytes));
+    ormel::jpeg::Decode(input, ormel::jpeg::Mode::ThreeChannel, out);
     // A buffer one row short must also be safe.
-    fuzz::Buffer shorter(out.size() / 2);
-    ormel::jpeg::Decode(input, ormel::jpeg::Mode::FourChannel, shorter.span());
+    const auto shorter = fuzz::OutputBuffer(out.size() / 2);
+    ormel::jpeg::Decode(input, ormel::jpeg::Mode::FourChannel, shorter);
   } catch (const ormel::Error&) {
   }
   return 0;

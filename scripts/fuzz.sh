@@ -24,7 +24,9 @@ declare -A dictionary=(
   [fuzz_blp_encode]="blp_header"
   [fuzz_jpeg]="jpeg_markers"
   [fuzz_tga]="tga_header"
+  [fuzz_tga_encode]="tga_header"
   [fuzz_dds]="dds_header dxt_blocks"
+  [fuzz_dds_encode]="dds_header"
   [fuzz_dxt]="dxt_blocks"
   [fuzz_dxt_encode]=""
 )
