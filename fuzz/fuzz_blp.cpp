@@ -2,18 +2,15 @@
 // into a buffer sized from the header as the program sizes it (bounded), and into one that
 // is too short.
 #include <cstdint>
-#include <vector>
 
 #include "blp.hpp"
+#include "fuzz_buffer.hpp"
 #include "ormel_errors.hpp"
 
 namespace {
 
-// Keeps each run small; the decoder's own refusal of oversized sides is tested elsewhere.
-constexpr std::uint64_t kMaxBuffer = 16u << 20;
-
 void DecodeInto(ormel::ConstBytes file, unsigned mipmap, std::size_t bytes) {
-  std::vector<std::uint8_t> pixels(bytes);
+  const auto pixels = fuzz::OutputBuffer(bytes);
   std::uint16_t width = 0, height = 0;
   try {
     ormel::blp::Decode(file, mipmap, pixels, width, height);
@@ -32,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::uint64_t bytes = std::uint64_t{header.Width} * header.Height * 4;
-  if (bytes > kMaxBuffer) {
+  if (bytes > fuzz::kMaxDecodedBytes) {
     DecodeInto(file, 0, 64);  // refused or bounded by the small buffer
     return 0;
   }

@@ -5,10 +5,12 @@
 #include <QString>
 
 #include "create_windows.hpp"
+#include "file_size_signal.hpp"
 #include "ondrel_shell.hpp"
 #include "start_up.hpp"
 
 int main(int argc, char** argv) {
+  ondrel::IgnoreFileSizeSignal();
   auto start = ondrel::DecideStart(argc, argv);
   if (!start.runApplication) return start.exitCode;
 

@@ -23,22 +23,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan -j2 --output-on-failure --timeout 900
 
 echo "== Fuzz targets, ${FUZZ_SECONDS} s each (libFuzzer, clang)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DONDREL_BUILD_FUZZ=ON -DONDREL_BUILD_PROGRAM=OFF -DONDREL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-for target in build-fuzz/bin/fuzz_*; do
-  name=$(basename "$target")
-  # Fuzz a scratch copy, so the corpus in the repository only changes on purpose.
-  mkdir -p "$work/$name"
-  cp -r fuzz/corpus/"$name"/. "$work/$name"/ 2>/dev/null || true
-  seeds=()
-  [ -d fuzz/regression/"$name" ] && seeds+=(fuzz/regression/"$name")
-  echo "-- $name"
-  "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=20 \
-    -artifact_prefix="$work/$name-" -print_final_stats=1 "$work/$name" "${seeds[@]}" \
-    2>"$work/$name.log" || { tail -n 60 "$work/$name.log"; echo "FAILED: $name"; exit 1; }
-  grep -E 'stat::number_of_executed_units|Done' "$work/$name.log" | tail -n 2
-done
+bash scripts/fuzz.sh "$FUZZ_SECONDS"
 echo "All tests, sanitizer runs and fuzz runs passed."

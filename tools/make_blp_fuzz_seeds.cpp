@@ -5,8 +5,10 @@
 #include <fstream>
 
 #include "blp_samples.hpp"
+#include "file_size_signal.hpp"
 
 int main(int argc, char** argv) {
+  ondrel::IgnoreFileSizeSignal();
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
     return 2;
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     std::ofstream out(folder / (sample.name + ".blp"), std::ios::binary);
     out.write(reinterpret_cast<const char*>(sample.file.data()),
               static_cast<std::streamsize>(sample.file.size()));
+    out.close();  // a failed flush is a failed write
     if (!out) {
       std::fprintf(stderr, "cannot write %s\n", sample.name.c_str());
       return 1;

@@ -9,6 +9,7 @@
 #include "ImgUtils.hpp"
 #include "atomic_file.hpp"
 #include "blp1_comment.hpp"
+#include "blp1_levels.hpp"
 #include "blp1_optimize.hpp"
 #include "om_blp.hpp"
 
@@ -55,14 +56,8 @@ std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
   const std::int64_t before = SizeOf(source);
   // The encoder writes fresh mipmap tables; the comment in their unused entries is carried over.
-  std::string comment;
-  {
-    QFile file(source);
-    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kBlp1HeaderSize) : QByteArray();
-    if (head.size() == qsizetype(kBlp1HeaderSize) && head.startsWith("BLP1"))
-      comment = ReadBlpComment(std::span<const std::uint8_t, kBlp1HeaderSize>(
-          reinterpret_cast<const std::uint8_t*>(head.constData()), kBlp1HeaderSize));
-  }
+  const Blp1Header head = ReadBlp1Header(source);
+  const std::string comment = ReadBlpComment(head);
   TBLPBitmap blp;
   {
     QFile file(source);
@@ -70,17 +65,14 @@ std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
     blp.LoadFromStream(file);
   }
   if (blp.empty()) throw FileError("cannot decode " + source.toStdString());
+  // Exactly the levels the file has, wherever they are stored; copies and empty entries are
+  // not levels.
   const int n = MipmapCountFor(std::uint16_t(blp.Width), std::uint16_t(blp.Height));
-  std::uint32_t regular = 0;
-  for (int i = 1; i < 16; ++i) {
-    const std::uint64_t end = std::uint64_t{blp.MipmapOffsets[i]} + blp.MipmapSizes[i];
-    if (end <= std::uint64_t(before) && i < n &&
-        std::uint64_t{blp.MipmapOffsets[i - 1]} + blp.MipmapSizes[i - 1] == blp.MipmapOffsets[i])
-      ++regular;
-  }
+  const auto kinds = ClassifyLevelEntries(head, std::uint64_t(before), n);
+  const std::uint32_t levels = std::uint32_t(std::count(kinds.begin() + 1, kinds.end(), LevelEntry::Level));
   blp.Signature = kSignatureBlp1;
   blp.Compression = 1;
-  blp.SaveMipmapsMinus1 = regular;
+  blp.SaveMipmapsMinus1 = levels;
   blp.SaveColorsOrQuality = std::clamp<std::uint32_t>(CountColors(blp), 1, 256);
   blp.SaveFlagA = true;
   blp.SaveFlagB = false;

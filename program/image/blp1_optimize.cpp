@@ -4,6 +4,7 @@
 #include <array>
 
 #include "blp1_header.hpp"
+#include "blp1_levels.hpp"
 
 namespace ondrel {
 namespace {
@@ -108,76 +109,64 @@ std::vector<std::uint8_t> OptimizeJpegBlpImage(Bytes source) {
   Blp1Header header;
   std::copy_n(source.begin(), kBlp1HeaderSize, header.begin());
   const std::uint64_t oldHeaderSize = GetU32(source, kBlp1JpegHeaderSizeAt);
-  const std::uint64_t dataStart = kBlp1JpegHeaderAt + oldHeaderSize;
-  if (dataStart > source.size()) Refuse("the JPEG header lies outside the file");
-
-  // Level data read from the source through an offset shift instead of a copied gap-free
-  // image: the gap between the JPEG header and level 0 disappears from every entry.
-  const std::uint32_t first = MipmapOffset(header, 0);
-  if (first < dataStart || first > source.size()) Refuse("level 0 lies outside the file");
-  const std::uint32_t gap = static_cast<std::uint32_t>(first - dataStart);
-  if (gap != 0) {
-    for (int i = 0; i < 16; ++i) {
-      if (MipmapOffset(header, i) == 0 || MipmapSize(header, i) == 0) break;
-      if (MipmapOffset(header, i) < gap) Refuse("a level lies inside the gap");
-      SetMipmapOffset(header, i, MipmapOffset(header, i) - gap);
-    }
-  }
-  auto levelBytes = [&](int i) -> Bytes {
-    const std::uint64_t at = std::uint64_t{MipmapOffset(header, i)} + gap;
-    const std::uint64_t size = MipmapSize(header, i);
-    if (at > source.size() || size > source.size() - at) Refuse("a level lies outside the file");
-    return source.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(size));
-  };
+  if (kBlp1JpegHeaderAt + oldHeaderSize > source.size()) Refuse("the JPEG header lies outside the file");
   const Bytes oldShared = source.subspan(kBlp1JpegHeaderAt, static_cast<std::size_t>(oldHeaderSize));
+
+  // Every level is read where its entry points and written back to back, so gaps before,
+  // between and after the levels all disappear. Entries are the header's idea of the chain:
+  // the comment codec and the decoders count levels from the header's sides too.
+  const int levelCount = MipmapCountOf(header);
+  const auto kinds = ClassifyLevelEntries(header, source.size(), levelCount);
+  if (kinds[0] != LevelEntry::Level) Refuse("level 0 is empty or lies outside the file");
+  for (int i = 0; i < levelCount; ++i)
+    if (kinds[i] == LevelEntry::Outside) Refuse("a level lies outside the file");
   auto levelStream = [&](int i) {
-    const Bytes data = levelBytes(i);
+    const Bytes data = source.subspan(MipmapOffset(header, i), MipmapSize(header, i));
     std::vector<std::uint8_t> stream(oldShared.begin(), oldShared.end());
     stream.insert(stream.end(), data.begin(), data.end());
     return stream;
   };
 
-  if (MipmapSize(header, 0) == 0) Refuse("level 0 is empty");
   const Split level0 = SplitStream(levelStream(0));
-  const int levelCount = MipmapCountFor(level0.width, level0.height);
-  // The levels stored back to back. Not CountStoredMipmaps: it also ends the run at a level
-  // whose size equals the previous one, and such a real level would be replaced by a copy of
-  // its predecessor. The encoder's copies of the last level share its offset, so the chain of
-  // offsets alone ends before them.
-  int present = 1;
-  while (present < std::min(MipmapCountOf(header), 16) &&
-         std::uint64_t{MipmapOffset(header, present)} ==
-             std::uint64_t{MipmapOffset(header, present - 1)} + MipmapSize(header, present - 1))
-    ++present;
-
   std::vector<std::uint8_t> target(header.begin(), header.end());
   target.resize(kBlp1JpegHeaderAt);
   target.insert(target.end(), level0.header.begin(), level0.header.end());
   Blp1Header out = header;
-  int written = 0;
-  for (int i = 0; i < present; ++i) {
-    if (MipmapOffset(header, i) == 0 || MipmapSize(header, i) == 0) break;
+  // Entries naming the same bytes keep naming the same (rewritten) bytes, so a repeated level
+  // is stored once and copies stay copies.
+  struct Moved {
+    std::uint32_t oldOffset, oldSize, newOffset, newSize;
+  };
+  std::vector<Moved> moved;
+  for (int i = 0; i < levelCount; ++i) {
+    if (kinds[i] == LevelEntry::Empty) continue;  // no level: stays empty
+    const std::uint32_t offset = MipmapOffset(header, i), size = MipmapSize(header, i);
+    const auto same = std::find_if(moved.begin(), moved.end(), [&](const Moved& m) {
+      return m.oldOffset == offset && m.oldSize == size;
+    });
+    if (same != moved.end()) {
+      SetMipmapOffset(out, i, same->newOffset);
+      SetMipmapSize(out, i, same->newSize);
+      continue;
+    }
     const Split level = i == 0 ? level0 : SplitStream(levelStream(i));
     // One shared header must complete every level; refuse rather than change pixels.
     if (level.header != level0.header) Refuse("the levels do not share their JPEG tables");
-    SetMipmapOffset(out, i, static_cast<std::uint32_t>(target.size()));
-    SetMipmapSize(out, i, static_cast<std::uint32_t>(level.data.size()));
+    if (target.size() + level.data.size() > 0xFFFFFFFFu) Refuse("the result exceeds 4 GiB");
+    moved.push_back({offset, size, static_cast<std::uint32_t>(target.size()),
+                     static_cast<std::uint32_t>(level.data.size())});
+    SetMipmapOffset(out, i, moved.back().newOffset);
+    SetMipmapSize(out, i, moved.back().newSize);
     target.insert(target.end(), level.data.begin(), level.data.end());
-    written = i + 1;
-  }
-  for (int i = written; i < std::min(levelCount, 16); ++i) {
-    SetMipmapOffset(out, i, MipmapOffset(out, written - 1));
-    SetMipmapSize(out, i, MipmapSize(out, written - 1));
   }
   // Entries past the chain are cleared unless they point past the file (a comment's bytes).
-  for (int i = std::max(levelCount, written); i < 16; ++i) {
+  for (int i = levelCount; i < 16; ++i) {
     const std::uint32_t end = MipmapOffset(out, i) + MipmapSize(out, i);  // 32-bit, as stored
     if (end <= source.size()) {
       SetMipmapOffset(out, i, 0);
       SetMipmapSize(out, i, 0);
     }
   }
-  if (target.size() > 0xFFFFFFFFu) Refuse("the result exceeds 4 GiB");
   std::copy(out.begin(), out.end(), target.begin());
   PutU32(target, kBlp1JpegHeaderSizeAt, static_cast<std::uint32_t>(level0.header.size()));
   return target;

@@ -1,9 +1,12 @@
 // The JPEG header optimizer for BLP1 files with JPEG content, on a file image in memory.
-// Reads: a BLP1 JPEG file image (any arrangement, with gaps, COM and APP0 segments).
-// Writes: the same levels with the segments all levels share stored once in the shared JPEG
-//   header, gaps, COM and APP0 segments removed; every level decodes to the same pixels.
-// Does not support: files whose levels do not share their table segments byte for byte, or
-//   whose first stream has no frame header before its first scan; those are refused.
+// Reads: a BLP1 JPEG file image (any arrangement: levels in any order, with gaps before,
+//   between and after them, COM and APP0 segments).
+// Writes: the same levels, back to back in level order, with the segments all levels share
+//   stored once in the shared JPEG header; gaps, COM and APP0 segments removed. Every level
+//   decodes to the same pixels; copies of a level stay copies, empty entries stay empty.
+// Does not support: files whose levels do not share their table segments byte for byte, whose
+//   first stream has no frame header before its first scan, or with a level entry reaching
+//   past the end of the file; those are refused.
 // Every read is checked against the segment list and the level streams.
 #pragma once
 

@@ -5,7 +5,6 @@
 
 #include <sys/resource.h>
 
-#include <csignal>
 #include <cstring>
 
 #include <QDir>
@@ -15,6 +14,7 @@
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
 #include "blp1_optimize.hpp"
+#include "file_size_signal.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -199,6 +199,69 @@ TEST(OptimizeJpegBlpImage, KeepsConsecutiveLevelsOfEqualSize) {
   ExpectSameLevels(file, out, MipmapCountOf(h));
 }
 
+struct Placement {
+  const char* name;
+  ondrel_test::LevelPlacement placement;
+};
+
+class OptimizePlacements : public ::testing::TestWithParam<Placement> {};
+
+// Writers align and pad their levels and store them in any order: every level keeps its
+// pixels, every unused byte goes, and the result is the encoder's own merged layout.
+TEST_P(OptimizePlacements, KeepsEveryLevelAndDropsEveryGap) {
+  Blp1JpegLayout layout;
+  layout.width = layout.height = 32;
+  layout.levels = 6;
+  layout.merged = true;
+  const QByteArray clean = MakeBlp1Jpeg(layout);
+  const QByteArray source = ondrel_test::RelayBlp1Levels(clean, layout.levels, GetParam().placement);
+  const QByteArray once = Bytes(OptimizeJpegBlpImage(Span(source)));
+  ExpectSameLevels(source, once, layout.levels);
+  EXPECT_EQ(once, clean);
+  EXPECT_EQ(Bytes(OptimizeJpegBlpImage(Span(once))), once);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, OptimizePlacements,
+    ::testing::Values(Placement{"GapBeforeLevel0", {{}, {40}, 0}},
+                      Placement{"GapBeforeLevel2", {{}, {0, 0, 50}, 0}},
+                      Placement{"GapsBetweenAll", {{}, {0, 3, 3, 3, 3, 3}, 0}},
+                      Placement{"GapAfterLast", {{}, {}, 20}},
+                      Placement{"Reversed", {{5, 4, 3, 2, 1, 0}, {1, 2, 3, 4, 5, 6}, 7}},
+                      Placement{"Shuffled", {{2, 0, 5, 1, 4, 3}, {0, 0, 0, 9}, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A level entry that reaches past the end of the file cannot be kept: refused, never made
+// into a copy of another level.
+TEST(OptimizeJpegBlpImage, RefusesALevelPastTheEnd) {
+  Blp1JpegLayout layout;
+  layout.merged = true;
+  const QByteArray good = MakeBlp1Jpeg(layout);
+  for (const std::uint32_t past : {0u, 1u, 1000u}) {
+    QByteArray file = good;
+    std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
+    SetMipmapOffset(s, 3, std::uint32_t(file.size()) - MipmapSize(s, 3) + 1 + past);
+    EXPECT_THROW(OptimizeJpegBlpImage(Span(file)), OptimizeError) << past;
+  }
+}
+
+// An empty entry is no level: it stays empty, and the levels after it are kept.
+TEST(OptimizeJpegBlpImage, KeepsLevelsAfterAnEmptyEntry) {
+  Blp1JpegLayout layout;
+  const QByteArray unmerged = MakeBlp1Jpeg(layout);
+  QByteArray file = ondrel_test::RelayBlp1Levels(unmerged, layout.levels, {{}, {0, 0, 0, 11}, 0});
+  std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
+  SetMipmapOffset(s, 2, 0);
+  SetMipmapSize(s, 2, 0);
+  const QByteArray once = Bytes(OptimizeJpegBlpImage(Span(file)));
+  const auto o = Span(once);
+  EXPECT_EQ(MipmapOffset(o, 2), 0u);
+  EXPECT_EQ(MipmapSize(o, 2), 0u);
+  for (int i : {0, 1, 3, 4, 5, 6})
+    EXPECT_EQ(ondrel_test::DecodeBlp1JpegLevel(file, i), ondrel_test::DecodeBlp1JpegLevel(once, i)) << i;
+  EXPECT_EQ(Bytes(OptimizeJpegBlpImage(o)), once);
+}
+
 // Levels whose tables differ from level 0's cannot share one header.
 TEST(OptimizeJpegBlpImage, RefusesLevelsWithOtherTables) {
   Blp1JpegLayout layout;
@@ -263,7 +326,7 @@ TEST_F(Blp1Files, StoreMipmapTablesChangesOnlyTheTables) {
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     getrlimit(RLIMIT_FSIZE, &old_);
     rlimit limit = old_;
     limit.rlim_cur = bytes;

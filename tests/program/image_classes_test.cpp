@@ -14,6 +14,7 @@
 #include "UnitBLPImageUtils.hpp"
 #include "blp1_comment.hpp"
 #include "blp1_files.hpp"
+#include "blp1_levels.hpp"
 #include "om_blp.hpp"
 #include "om_tga.hpp"
 #include "ormel_blp.h"
@@ -183,6 +184,33 @@ TEST_F(EncoderFiles, ResavePalettedShrinksOnce) {
   const TBLPBitmap now = LoadBlp(after);
   EXPECT_TRUE(ondrel_test::SamePixels(now, before));
   for (int i = 0; i < 6; ++i) EXPECT_NE(now.MipmapSizes[i], 0u);
+}
+
+// The re-save keeps exactly the levels the file had: wherever they are stored, and no more.
+TEST_F(EncoderFiles, ResavePalettedKeepsExactlyTheLevels) {
+  struct Case {
+    std::uint32_t mipmapsMinus1;
+    ondrel_test::LevelPlacement placement;
+    bool emptyBeyond = false;  // entries after the last level 0 instead of copies
+  };
+  const Case cases[] = {{5, {}},         {5, {{}, {0, 0, 50}, 0}}, {5, {{5, 4, 3, 2, 1, 0}, {}, 9}},
+                        {0, {}},         {0, {}, true},            {2, {}, true}};
+  for (const auto& c : cases) {
+    const QByteArray made = EncodeBlp(ondrel_test::PhotoBitmap(32, 32, false), Blp1Paletted(256, false, false, c.mipmapsMinus1));
+    const int levels = int(c.mipmapsMinus1) + 1;
+    QByteArray file = ondrel_test::RelayBlp1Levels(made, levels, c.placement);
+    for (int i = levels; c.emptyBeyond && i < 16; ++i) {
+      std::span<std::uint8_t> s(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size()));
+      SetMipmapOffset(s, i, 0);
+      SetMipmapSize(s, i, 0);
+    }
+    ondrel_test::WriteFile(path("l.blp"), file);
+    ResavePalettedBlp(path("l.blp"), path("l.blp"));
+    const QByteArray after = ondrel_test::ReadFile(path("l.blp"));
+    const auto kinds = ClassifyLevelEntries(ReadBlp1Header(path("l.blp")), std::uint64_t(after.size()), 6);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), LevelEntry::Level), levels) << c.mipmapsMinus1;
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), LevelEntry::Outside), 0);
+  }
 }
 
 // The re-save rewrites the mipmap tables; the comment kept in their unused entries stays.

@@ -209,6 +209,30 @@ QByteArray MakeBlp1Jpeg(const Blp1JpegLayout& layout) {
   return file;
 }
 
+QByteArray RelayBlp1Levels(const QByteArray& file, int levels, const LevelPlacement& placement) {
+  using namespace ondrel;
+  Blp1Header h;
+  std::copy_n(reinterpret_cast<const std::uint8_t*>(file.constData()), kBlp1HeaderSize, h.begin());
+  std::vector<int> order = placement.order;
+  if (order.empty())
+    for (int i = 0; i < levels; ++i) order.push_back(i);
+  QByteArray out = file.left(int(MipmapOffset(h, 0)));
+  Blp1Header n = h;
+  for (const int i : order) {
+    if (std::size_t(i) < placement.gapBefore.size()) out.append(QByteArray(placement.gapBefore[i], '\x5A'));
+    SetMipmapOffset(n, i, std::uint32_t(out.size()));
+    SetMipmapSize(n, i, MipmapSize(h, i));
+    out.append(file.mid(int(MipmapOffset(h, i)), int(MipmapSize(h, i))));
+  }
+  out.append(QByteArray(placement.trailing, '\x5A'));
+  for (int i = levels; i < MipmapCountOf(n); ++i) {
+    SetMipmapOffset(n, i, MipmapOffset(n, levels - 1));
+    SetMipmapSize(n, i, MipmapSize(n, levels - 1));
+  }
+  std::copy(n.begin(), n.end(), out.begin());
+  return out;
+}
+
 std::vector<std::uint8_t> DecodeBlp1JpegLevel(const QByteArray& file, int level) {
   using namespace ondrel;
   std::span<const std::uint8_t> f(reinterpret_cast<const std::uint8_t*>(file.constData()), file.size());

@@ -42,6 +42,17 @@ struct Blp1JpegLayout {
 // A BLP1 file with JPEG content laid out as the encoder lays it out, or with the extras.
 QByteArray MakeBlp1Jpeg(const Blp1JpegLayout& layout);
 
+// How RelayBlp1Levels stores the levels again.
+struct LevelPlacement {
+  std::vector<int> order;      // levels in the order they are stored (default: 0, 1, ...)
+  std::vector<int> gapBefore;  // unused bytes before level i (missing: 0)
+  int trailing = 0;            // unused bytes after the last level stored
+};
+
+// A BLP1 file with the given number of levels stored anew: everything before level 0 kept,
+// then the levels as placed; entries from `levels` to the chain's end repeat the last level.
+QByteArray RelayBlp1Levels(const QByteArray& file, int levels, const LevelPlacement& placement);
+
 // The decoded pixels of level i of a BLP1 JPEG file image: its full stream through the core.
 std::vector<std::uint8_t> DecodeBlp1JpegLevel(const QByteArray& file, int level);
 
