@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "file_size_signal.hpp"
 #include "commands.hpp"
 #include "ormel_blp.h"
 #include "usage_error.hpp"
@@ -33,6 +34,7 @@ void Print(std::FILE* to, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ondrel::IgnoreFileSizeSignal();
   QCoreApplication app(argc, argv);
   using namespace ondrel::cli;
   try {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <span>
 
+#include "file_size_signal.hpp"
 #include "thumbnail.hpp"
 
 namespace {
@@ -28,6 +29,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ondrel::IgnoreFileSizeSignal();
   if (argc != 5 || qstrcmp(argv[1], "-s") != 0) return Usage();
   bool ok = false;
   const int size = QString::fromLocal8Bit(argv[2]).toInt(&ok);
