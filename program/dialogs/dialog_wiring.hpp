@@ -45,7 +45,8 @@ struct DialogServices {
   std::shared_ptr<DialogPrompts> prompts = QtPrompts();
 };
 
-// The controllers live as children of their windows; this holds plain pointers to them.
+// The controllers live as children of their windows; this holds plain pointers to them. Keep
+// it alive as long as the windows: the openings the controllers call run through it.
 class DialogControllers {
  public:
   DialogControllers(const DialogWindows& windows, DialogServices services);
