@@ -52,13 +52,19 @@ std::array<QUrl, 3> AboutLinks(const QString& programFolder) {
 
 AboutFormController::AboutFormController(QDialog* form, const QString& programFolder)
     : QObject(form), form_(form), links_(AboutLinks(programFolder)) {
+  static const char* const kCaptions[] = {"Ondrel README", "Guide to the windows", "Documents"};
   for (const char* name : {"lblLink0", "lblLink1", "lblLink2"}) {
     if (auto* label = FindControl<QLabel>(form_, name)) {
+      // Plain text shown as a link; the click is ours, so it opens through the desktop.
+      label->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(QString::fromLatin1(kCaptions[name[7] - '0'])));
+      label->setTextInteractionFlags(Qt::NoTextInteraction);
+      label->setVisible(true);
       label->setCursor(Qt::PointingHandCursor);
       label->setToolTip(links_[std::size_t(name[7] - '0')].toString());
       label->installEventFilter(this);
     }
   }
+  if (auto* contact = form_->findChild<QLabel*>(QStringLiteral("lblContact"))) contact->setVisible(true);
 }
 
 bool AboutFormController::eventFilter(QObject* watched, QEvent* event) {
