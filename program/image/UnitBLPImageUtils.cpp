@@ -1,6 +1,5 @@
 #include "UnitBLPImageUtils.hpp"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,11 +8,6 @@
 #include "atomic_file.hpp"
 #include "file_lists.hpp"
 #include "image_limits.hpp"
-#include "om_blp.hpp"
-#include "om_bmp.hpp"
-#include "om_dds.hpp"
-#include "om_jpg.hpp"
-#include "om_tga.hpp"
 
 namespace ondrel {
 namespace {
@@ -22,19 +16,17 @@ namespace {
 void LoadThrough(TBitmap& object, const QString& fileName, TBitmap& target) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw FileError("cannot open " + fileName.toStdString() + ": " + file.errorString().toStdString());
+    throw FileError(QFileInfo(fileName).fileName().toStdString() +
+                    " cannot be opened: " + file.errorString().toStdString());
   object.LoadFromStream(file);
   target.assign(object);
 }
 
-// Encodes through the image object into memory, then replaces the file in one rename.
+// Encodes through the image object, then replaces the file in one rename; the library's block
+// goes to the file as it is.
 void SaveThrough(TBitmap& object, const QString& fileName) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  object.SaveToStream(buffer);
-  buffer.close();
-  WriteFileAtomically(fileName, bytes);
+  const EncodedFile encoded = object.Encode();
+  WriteFileAtomically(fileName, encoded.bytes());
 }
 
 }  // namespace
@@ -43,34 +35,19 @@ BlpFacts LoadBlpImage(const QString& fileName, TBitmap& target, std::uint8_t mip
   TBLPBitmap blp;
   blp.MipmapIndex = mipmapIndex;
   LoadThrough(blp, fileName, target);
-  BlpFacts f;
-  f.Signature = blp.Signature;
-  f.Compression = blp.Compression;
-  f.PictureType = blp.PictureType;
-  f.AlphaBits = blp.AlphaBits;
-  f.Encoding = blp.Encoding;
-  f.AlphaDepth = blp.AlphaDepth;
-  f.AlphaEncoding = blp.AlphaEncoding;
-  f.UsedColorsOrQuality = blp.UsedColorsOrQuality;
-  f.Progressive = blp.Progressive;
-  f.AuxSize = blp.AuxSize;
-  f.MipmapOffsets = blp.MipmapOffsets;
-  f.MipmapSizes = blp.MipmapSizes;
-  f.FileSize = blp.FileSize;
-  return f;
+  return blp.facts();
 }
 
 TgaFacts LoadTgaImage(const QString& fileName, TBitmap& target) {
   TTGABitmap tga;
   LoadThrough(tga, fileName, target);
-  const int entryBits = tga.Header[1] == 1 ? tga.Header[7] : tga.Header[16];
-  return {tga.Rle, tga.Paletted, tga.TopLeft, tga.Colors, entryBits == 32 ? 8 : 0};
+  return tga.facts();
 }
 
 JpegFacts LoadJpegImage(const QString& fileName, TBitmap& target) {
   TJpegBitmap jpeg;
   LoadThrough(jpeg, fileName, target);
-  return {jpeg.Quality, jpeg.Progressive};
+  return jpeg.facts();
 }
 
 BmpFacts LoadBmpImage(const QString& fileName, TBitmap& target) {
@@ -82,15 +59,7 @@ BmpFacts LoadBmpImage(const QString& fileName, TBitmap& target) {
 DdsFacts LoadDdsImage(const QString& fileName, TBitmap& target) {
   TDDSBitmap dds;
   LoadThrough(dds, fileName, target);
-  DdsFacts f;
-  f.Compressed = dds.Compressed;
-  f.MipmapCount = dds.MipmapsMinus1;
-  const char code = char(dds.Header[87]);  // the digit of "DXTn"
-  if (dds.Compressed)
-    f.AlphaBits = code == '1' ? 0 : code == '3' ? 4 : 8;
-  else
-    f.AlphaBits = target.pixelFormat() == PixelFormat::Bit32 ? 8 : 0;
-  return f;
+  return dds.facts();
 }
 
 PngFacts LoadPngImage(const QString& fileName, TBitmap& target) {
@@ -100,21 +69,10 @@ PngFacts LoadPngImage(const QString& fileName, TBitmap& target) {
 OpenResult OpenImage(const QString& fileName, TBitmap& target, const OpenOptions& options,
                      const LoadErrorReporter& reportError) {
   OpenResult result;
-  const QString ext = LowerExtension(fileName);
+  const PictureFormat* format = FindPictureFormat(fileName);
   TBitmap loaded(target);
   try {
-    if (ext == ".bmp")
-      result.facts = LoadBmpImage(fileName, loaded);
-    else if (ext == ".blp")
-      result.facts = LoadBlpImage(fileName, loaded, options.mipmapIndex);
-    else if (ext == ".tga")
-      result.facts = LoadTgaImage(fileName, loaded);
-    else if (ext == ".png")
-      result.facts = LoadPngImage(fileName, loaded);
-    else if (ext == ".jpg" || ext == ".jpeg")
-      result.facts = LoadJpegImage(fileName, loaded);
-    else if (ext == ".dds")
-      result.facts = LoadDdsImage(fileName, loaded);
+    if (format != nullptr) result.facts = format->load(fileName, loaded, options.mipmapIndex);
   } catch (const std::exception&) {
     // Every load failure, the library's included, ends in the one message; the previous
     // image stays.

@@ -6,48 +6,18 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <variant>
 
 #include "bitmap.hpp"
 #include "file_format_options.hpp"
-#include "png_codec.hpp"
+#include "picture_formats.hpp"
 
 namespace ondrel {
 
-struct BlpFacts {
-  std::uint32_t Signature = 0, Compression = 0, PictureType = 0, AlphaBits = 0;
-  std::uint8_t Encoding = 0, AlphaDepth = 0, AlphaEncoding = 0;
-  std::uint32_t UsedColorsOrQuality = 0;  // BLP1: used palette entries or JPEG quality
-  bool Progressive = false;
-  std::uint32_t AuxSize = 0;
-  std::array<std::uint32_t, 16> MipmapOffsets{}, MipmapSizes{};
-  std::uint32_t FileSize = 0;
-  bool isBlp1() const { return Signature == 0x31504C42; }
-};
-struct TgaFacts {
-  bool Rle = false, Paletted = false, TopLeft = false;
-  std::uint16_t Colors = 0;
-  int AlphaBits = 0;
-};
-struct JpegFacts {
-  std::uint8_t Quality = 0;  // 255: not recognised; 0: no "jpeg.dat"
-  bool Progressive = false;
-};
-struct DdsFacts {
-  bool Compressed = false;
-  int AlphaBits = 0;
-  std::uint8_t MipmapCount = 0;  // the header's mipmap-count field
-};
-struct BmpFacts {};
-
-// What a loader reports for the information panel; monostate when nothing was loaded.
-using ImageFacts = std::variant<std::monostate, BlpFacts, TgaFacts, JpegFacts, DdsFacts, PngFacts, BmpFacts>;
-
 // The loaders: each reads one file type into the target (an empty 0 x 0 bitmap when the file
-// is not one its class recognises) and returns the file's facts. Errors throw.
+// is not one its class recognises) and returns the file's facts, as the class read them.
+// Errors throw (ImageError, or std::bad_alloc).
 BlpFacts LoadBlpImage(const QString& fileName, TBitmap& target, std::uint8_t mipmapIndex);
 TgaFacts LoadTgaImage(const QString& fileName, TBitmap& target);
 JpegFacts LoadJpegImage(const QString& fileName, TBitmap& target);
@@ -74,13 +44,14 @@ struct OpenResult {
 // Shows the one load-error message; gets the file name without its folder.
 using LoadErrorReporter = std::function<void(const QString& fileNameWithoutFolder)>;
 
-// Chooses the loader by the lower-cased extension; an unknown extension loads nothing. A load
-// error is handed to `reportError` and leaves the target as it was.
+// Chooses the loader by the lower-cased extension from the format table; an unknown extension
+// loads nothing. A load error is handed to `reportError` and leaves the target as it was.
 OpenResult OpenImage(const QString& fileName, TBitmap& target, const OpenOptions& options,
                      const LoadErrorReporter& reportError);
 
 // The savers: each writes the bitmap with its block of the options; the caller's bitmap is
-// not changed. Version 0 writes BLP1, 1 BLP2. Errors throw; an existing file survives them.
+// not changed. Version 0 writes BLP1, 1 BLP2. Errors throw (ImageError, or std::bad_alloc);
+// an existing file survives them.
 void SaveBlpImage(const QString& fileName, const TBitmap& source, int version,
                   const FileFormatOptions& options, bool imageHasAlpha);
 void SaveTgaImage(const QString& fileName, const TBitmap& source, const FileFormatOptions& options);

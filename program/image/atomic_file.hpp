@@ -6,14 +6,9 @@
 #include <QByteArray>
 #include <QString>
 
-#include <stdexcept>
+#include "image_errors.hpp"
 
 namespace ondrel {
-
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 QByteArray ReadWholeFile(const QString& path);
 

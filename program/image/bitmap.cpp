@@ -1,5 +1,8 @@
 #include "bitmap.hpp"
 
+#include <QBuffer>
+
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -51,7 +54,15 @@ void TBitmap::setSize(int width, int height) {
 
 void TBitmap::reset(int width, int height, PixelFormat format, bool zeroed) {
   image_ = Allocate(width, height, format);
-  if (zeroed && !image_.isNull()) image_.fill(0);
+  if (image_.isNull()) return;
+  if (zeroed) {
+    image_.fill(0);
+    return;
+  }
+  // The caller writes every pixel; the bytes that pad a row to four stay defined all the same.
+  const std::size_t row = packedRowBytes(), stride = std::size_t(image_.bytesPerLine());
+  if (stride != row)
+    for (int y = 0; y < height; ++y) std::memset(image_.scanLine(y) + row, 0, stride - row);
 }
 
 void TBitmap::LoadFromStream(QIODevice& stream) {
@@ -62,12 +73,64 @@ void TBitmap::LoadFromStream(QIODevice& stream) {
                                                             : QImage::Format_BGR888);
 }
 
-void TBitmap::SaveToStream(QIODevice& stream) {
-  if (!image_.save(&stream, "BMP")) throw std::runtime_error("cannot write the bitmap");
+EncodedFile TBitmap::Encode() {
+  EncodedFile file;
+  QBuffer buffer(&file.head);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image_.save(&buffer, "BMP")) throw ImageSaveError("The bitmap cannot be encoded as BMP.");
+  return file;
+}
+
+void TBitmap::decodePacked(int width, int height, PixelFormat format, const PackedDecoder& decode) {
+  QImage image = Allocate(width, height, format);
+  std::uint8_t* bits = image.isNull() ? nullptr : image.bits();
+  const std::size_t capacity = image.isNull() ? 0 : std::size_t(image.sizeInBytes());
+  const QSize size = decode(bits, capacity);
+  if (size.isEmpty()) {
+    image_ = QImage();
+    return;
+  }
+  const int bpp = format == PixelFormat::Bit32 ? 4 : 3;
+  const std::size_t row = std::size_t(size.width()) * bpp;
+  if (size.width() > width || size.height() > height || row * std::size_t(size.height()) > capacity)
+    throw ImageLoadError("The decoded image is larger than its file's header said.");
+  if (size != image.size()) {
+    // A smaller level: its packed rows are cut out into an image of their own.
+    image_ = QImage(bits, size.width(), size.height(), qsizetype(row), QtFormat(format)).copy();
+    if (image_.isNull()) throw std::bad_alloc();
+    return;
+  }
+  // Rows padded to four bytes (24-bit, width not a multiple of 4): spread the packed rows to
+  // their places, last row first, so no row is overwritten before it has moved.
+  const std::size_t stride = std::size_t(image.bytesPerLine());
+  if (stride != row)
+    for (int y = height - 1; y >= 0; --y) {
+      std::memmove(bits + stride * y, bits + row * y, row);
+      std::memset(bits + stride * y + row, 0, stride - row);
+    }
+  image_ = std::move(image);
+}
+
+void TBitmap::flipRows() {
+  const std::size_t row = packedRowBytes();
+  for (int top = 0, bottom = height() - 1; top < bottom; ++top, --bottom)
+    std::swap_ranges(scanLine(top), scanLine(top) + row, scanLine(bottom));
+}
+
+TBitmap::PackedRows TBitmap::packedRows(bool bottomUp) const {
+  PackedRows rows;
+  rows.size_ = packedRowBytes() * std::size_t(height());
+  if (!bottomUp && !image_.isNull() && std::size_t(image_.bytesPerLine()) == packedRowBytes()) {
+    rows.data_ = image_.constBits();
+    return rows;
+  }
+  rows.copy_ = packed(bottomUp);
+  rows.data_ = rows.copy_.data();
+  return rows;
 }
 
 void TBitmap::copyFromPacked(const std::uint8_t* packed, bool bottomUp) {
-  const std::size_t rowBytes = std::size_t(width()) * bytesPerPixel();
+  const std::size_t rowBytes = packedRowBytes();
   for (int y = 0; y < height(); ++y) {
     const int row = bottomUp ? height() - 1 - y : y;
     std::memcpy(scanLine(row), packed + rowBytes * std::size_t(y), rowBytes);
@@ -75,7 +138,7 @@ void TBitmap::copyFromPacked(const std::uint8_t* packed, bool bottomUp) {
 }
 
 std::vector<std::uint8_t> TBitmap::packed(bool bottomUp) const {
-  const std::size_t rowBytes = std::size_t(width()) * bytesPerPixel();
+  const std::size_t rowBytes = packedRowBytes();
   std::vector<std::uint8_t> out(rowBytes * std::size_t(height()));
   for (int y = 0; y < height(); ++y) {
     const int row = bottomUp ? height() - 1 - y : y;

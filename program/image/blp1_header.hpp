@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "file_heads.hpp"
+
 namespace ondrel {
 
 inline constexpr std::size_t kBlp1HeaderSize = 156;
@@ -19,15 +21,6 @@ inline constexpr std::size_t kBlp1JpegHeaderSizeAt = 156;
 inline constexpr std::size_t kBlp1JpegHeaderAt = 160;
 
 using Blp1Header = std::array<std::uint8_t, kBlp1HeaderSize>;
-
-inline std::uint32_t GetU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-         (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
-         (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-}
-inline void PutU32(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 inline std::uint32_t MipmapOffset(std::span<const std::uint8_t> h, int i) {
   return GetU32(h, kBlp1OffsetsAt + 4 * static_cast<std::size_t>(i));

@@ -9,15 +9,11 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <vector>
 
-namespace ondrel {
+#include "image_errors.hpp"
 
-class OptimizeError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace ondrel {
 
 // Returns the optimized file image. Throws OptimizeError on a file it cannot optimize safely.
 std::vector<std::uint8_t> OptimizeJpegBlpImage(std::span<const std::uint8_t> source);

@@ -1,19 +1,11 @@
-// The extension list and the folder functions of the image layer. Paths use "/"; extension
+// The folder functions of the image layer (the extension list is picture_formats.hpp's). Paths use "/"; extension
 // tests ignore case, file names are compared exactly.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-#include <array>
-
 namespace ondrel {
-
-// The seven extensions, in the order dispatch, folder scans and the file lists use.
-inline const std::array<QString, 7>& ImageExtensions() {
-  static const std::array<QString, 7> list = {".bmp", ".tga", ".blp", ".jpg", ".jpeg", ".png", ".dds"};
-  return list;
-}
 
 // Appends folder + name for every file of the folder whose lower-cased extension equals
 // `extension` (with its dot); with recurse, descends into real subfolders first met, never

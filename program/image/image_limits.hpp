@@ -1,5 +1,5 @@
-// Limits every loader checks before it allocates from a file's header, and the one error
-// type of a refused file. A header that claims more than 16384 x 16384 pixels (1 GiB of
+// Limits every loader checks before it allocates from a file's header, and the whole-file
+// reads the loaders start with. A header that claims more than 16384 x 16384 pixels (1 GiB of
 // 32-bit pixels), a side above 65535, or more pixel data than its file can hold is refused.
 #pragma once
 
@@ -7,19 +7,13 @@
 #include <QIODevice>
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
+
+#include "image_errors.hpp"
 
 namespace ondrel {
 
 inline constexpr std::uint64_t kMaxImagePixels = 16384ull * 16384ull;
 inline constexpr std::uint32_t kMaxImageSide = 65535;
-
-// A file the loader refuses: damaged, hostile or beyond the limits.
-class ImageLoadError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Throws ImageLoadError when width x height passes the limits, or when the file cannot hold
 // `minimumFileBytes` (what the smallest valid encoding of that many pixels needs).

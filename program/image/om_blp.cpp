@@ -1,86 +1,84 @@
 #include "om_blp.hpp"
 
-#include <vector>
+#include <algorithm>
 
+#include "blp1_header.hpp"
+#include "file_heads.hpp"
 #include "image_limits.hpp"
-#include "library_block.hpp"
 #include "ormel_blp.h"
 
 namespace ondrel {
 namespace {
 
-std::uint32_t U32(const QByteArray& b, int at) {
-  return std::uint32_t(std::uint8_t(b[at])) | (std::uint32_t(std::uint8_t(b[at + 1])) << 8) |
-         (std::uint32_t(std::uint8_t(b[at + 2])) << 16) | (std::uint32_t(std::uint8_t(b[at + 3])) << 24);
-}
-
-void Tables(const QByteArray& header, int offsetsAt, std::array<std::uint32_t, 16>& offsets,
-            std::array<std::uint32_t, 16>& sizes) {
-  for (int i = 0; i < 16; ++i) {
-    offsets[i] = U32(header, offsetsAt + 4 * i);
-    sizes[i] = U32(header, offsetsAt + 64 + 4 * i);
-  }
-}
+constexpr std::uint32_t kBlp2HeaderSize = 148;
+constexpr std::uint32_t kPaletteBytes = 256 * 4;
 
 // Palette entries up to the last non-zero one, walking back from the entry that ends where
 // level 0 begins; never outside the 256 entries or the file.
-std::uint32_t UsedPaletteEntries(const QByteArray& file, std::uint32_t levelStart) {
-  const std::uint64_t end = std::min<std::uint64_t>({levelStart, 156 + 1024, std::uint64_t(file.size())});
-  if (end < 156) return 1;
-  std::uint32_t used = std::uint32_t((end - 156) / 4) + 1;
-  for (std::int64_t pos = std::int64_t(end) - 4; pos >= 156; pos -= 4) {
+std::uint32_t UsedPaletteEntries(std::span<const std::uint8_t> file, std::uint32_t levelStart) {
+  const std::uint64_t end = std::min<std::uint64_t>({levelStart, kBlp1HeaderSize + kPaletteBytes, file.size()});
+  if (end < kBlp1HeaderSize) return 1;
+  std::uint32_t used = std::uint32_t((end - kBlp1HeaderSize) / 4) + 1;
+  for (std::int64_t pos = std::int64_t(end) - 4; pos >= std::int64_t(kBlp1HeaderSize); pos -= 4) {
     --used;
-    if (U32(file, int(pos)) != 0) break;
+    if (GetU32(file, std::size_t(pos)) != 0) break;
   }
   return used;
 }
 
 }  // namespace
 
+void TBLPBitmap::takeHeader(const TBLPHeader& h) {
+  Signature = GetU32(h.Signature, 0);
+  Compression = h.Compression;
+  Width = h.Width;
+  Height = h.Height;
+  for (std::size_t i = 0; i < MipmapOffsets.size(); ++i) {  // by element: the record is packed
+    MipmapOffsets[i] = h.MipmapOffsets[i];
+    MipmapSizes[i] = h.MipmapSizes[i];
+  }
+  AlphaBits = h.AlphaBits;
+  PictureType = h.PictureType;
+  Encoding = h.Encoding;
+  AlphaDepth = h.AlphaDepth;
+  AlphaEncoding = h.AlphaEncoding;
+  HasMipmaps = h.HasMipmaps;
+}
+
 void TBLPBitmap::LoadFromStream(QIODevice& stream) {
+  // The facts describe the file read last, also when it is not a BLP file.
+  static_cast<BlpFacts&>(*this) = BlpFacts{};
   stream.seek(0);
   const QByteArray magic = stream.peek(4);
   if (magic.size() < 4) return;
-  const std::uint32_t signature = U32(magic, 0);
+  const std::uint32_t signature = GetU32(AsBytes(magic), 0);
   if (signature != kSignatureBlp1 && signature != kSignatureBlp2) return;
   const QByteArray file = ReadWholeStream(stream);
-  const bool v1 = signature == kSignatureBlp1;
-  const int headerSize = v1 ? 156 : 148;
-  if (file.size() < headerSize) throw ImageLoadError("BLP: the file ends inside its header");
-  Signature = signature;
-  Compression = U32(file, 4);
-  Width = U32(file, 12);
-  Height = U32(file, 16);
-  if (v1) {
-    AlphaBits = U32(file, 8);
-    PictureType = U32(file, 20);
-    HasMipmaps = std::uint8_t(file[24]);
-    Tables(file, 28, MipmapOffsets, MipmapSizes);
-    if (Compression != 0) {
-      AuxSize = MipmapOffsets[0] - 156;
-      UsedColorsOrQuality = UsedPaletteEntries(file, MipmapOffsets[0]);
-    } else {
-      if (file.size() < 160) throw ImageLoadError("BLP: the file ends before its JPEG header");
-      AuxSize = U32(file, 156);
-      stream.seek(162);
-      UsedColorsOrQuality = table_->present() ? EstimateJpegQuality(stream, *table_) : 0;
-      stream.seek(162);
-      Progressive = IsProgressiveJpeg(stream);
-    }
+  const auto bytes = AsBytes(file);
+  TBLPHeader header{};
+  LoadWithLibrary("BLP", [&] { BLP_GetHeaderEx(bytes.data(), bytes.size(), &header); });
+  takeHeader(header);
+  FileSize = std::uint32_t(bytes.size());
+  const bool v1 = isBlp1();
+  if (v1 && Compression != 0) {
+    AuxSize = MipmapOffsets[0] - kBlp1HeaderSize;
+    UsedColorsOrQuality = UsedPaletteEntries(bytes, MipmapOffsets[0]);
+  } else if (v1) {
+    if (bytes.size() < kBlp1JpegHeaderAt) throw ImageLoadError("The BLP file ends before its JPEG header.");
+    AuxSize = GetU32(bytes, kBlp1JpegHeaderSizeAt);
+    const qint64 firstMarker = kBlp1JpegHeaderAt + 2;  // past the size word and SOI
+    stream.seek(firstMarker);
+    UsedColorsOrQuality = table_->present() ? EstimateJpegQuality(stream, *table_) : 0;
+    stream.seek(firstMarker);
+    Progressive = IsProgressiveJpeg(stream);
   } else {
-    Encoding = std::uint8_t(file[8]);
-    AlphaDepth = std::uint8_t(file[9]);
-    AlphaEncoding = std::uint8_t(file[10]);
-    HasMipmaps = std::uint8_t(file[11]);
-    Tables(file, 20, MipmapOffsets, MipmapSizes);
-    AuxSize = MipmapOffsets[0] - 148;
+    AuxSize = MipmapOffsets[0] - kBlp2HeaderSize;
     // The library reports the size of other BLP2 content but decodes none of its pixels.
     if (Compression != 1 || Encoding < 1 || Encoding > 3)
-      throw ImageLoadError("BLP: unsupported BLP2 content");
+      throw ImageLoadError("The BLP2 file holds a kind of content this program does not read.");
   }
-  FileSize = std::uint32_t(file.size());
 
-  // Level 0 must be in the file before a buffer is allocated for it: its index plane for
+  // Level 0 must be in the file before memory is taken for it: its index plane for
   // paletted content, its blocks for DXT, at least a bit per 8 x 8 block for JPEG.
   const std::uint64_t pixels = std::uint64_t{Width} * Height;
   std::uint64_t minimum = pixels;
@@ -89,22 +87,22 @@ void TBLPBitmap::LoadFromStream(QIODevice& stream) {
     minimum = ((std::uint64_t{Width} + 3) / 4) * ((std::uint64_t{Height} + 3) / 4) * 8;
   RequireImageFits("BLP", Width, Height, FileSize, minimum);
 
-  std::vector<std::uint8_t> buffer(pixels * 4);
-  std::uint16_t w = 0, h = 0;
-  BLP_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()),
-                       MipmapIndex, buffer.data(), buffer.size(), &w, &h);
-  if (std::uint64_t{w} * h * 4 > buffer.size())
-    throw ImageLoadError("BLP: the decoded level is larger than level 0");
-  reset(w, h, PixelFormat::Bit32);
-  if (!empty()) copyFromPacked(buffer.data());
+  // Level 0's size is enough for every level; the level decoded lands in the bitmap's rows.
+  decodePacked(int(Width), int(Height), PixelFormat::Bit32, [&](std::uint8_t* out, std::size_t capacity) {
+    std::uint16_t w = 0, h = 0;
+    LoadWithLibrary("BLP", [&] {
+      BLP_LoadFromMemoryEx(bytes.data(), bytes.size(), MipmapIndex, out, capacity, &w, &h);
+    });
+    return QSize(w, h);
+  });
   const bool noAlpha = v1 ? (Compression == 1 && (AlphaBits == 0 || PictureType >= 5)) : AlphaDepth == 0;
   if (noAlpha) setPixelFormat(PixelFormat::Bit24);
 }
 
-void TBLPBitmap::SaveToStream(QIODevice& stream) {
+EncodedFile TBLPBitmap::Encode() {
   TBLPHeader record{};
   const bool v1 = Signature == kSignatureBlp1;
-  for (int i = 0; i < 4; ++i) record.Signature[i] = std::uint8_t(Signature >> (8 * i));
+  PutU32(record.Signature, 0, Signature);
   record.Compression = Compression;
   record.Width = std::uint32_t(width());
   record.Height = std::uint32_t(height());
@@ -136,11 +134,13 @@ void TBLPBitmap::SaveToStream(QIODevice& stream) {
   record.FlagA = SaveFlagA ? 1 : 0;
   record.FlagB = SaveFlagB ? 1 : 0;
   setPixelFormat(PixelFormat::Bit32);
-  const auto pixels = packed();
-  LibraryBlock block;
-  block.size = std::uint32_t(pixels.size());
-  BLP_SaveToMemory(pixels.data(), &record, &block.data, &block.size);
-  block.writeTo(stream, "BLP");
+  const PackedRows pixels = packedRows();
+  EncodedFile file;
+  file.block.size = std::uint32_t(pixels.size());
+  SaveWithLibrary("BLP", file.block, [&] {
+    BLP_SaveToMemory(pixels.data(), &record, &file.block.data, &file.block.size);
+  });
+  return file;
 }
 
 }  // namespace ondrel

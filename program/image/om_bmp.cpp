@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "blp1_header.hpp"
+#include "file_heads.hpp"
 #include "image_limits.hpp"
 
 namespace ondrel {
@@ -16,39 +16,39 @@ constexpr int kFileHeader = 14;
 constexpr int kInfoHeader = 40;
 constexpr int kV5Header = 124;
 
-std::int32_t GetI32(const QByteArray& b, int at) {
-  return static_cast<std::int32_t>(
-      GetU32({reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())}, std::size_t(at)));
-}
-std::uint16_t GetU16(const QByteArray& b, int at) {
-  return static_cast<std::uint16_t>(std::uint8_t(b[at]) | (std::uint8_t(b[at + 1]) << 8));
-}
+// Fields of the file header and the info header, by their offset in the file.
+constexpr std::size_t kFileSizeAt = 2, kPixelsAt = 10, kInfoSizeAt = 14, kWidthAt = 18,
+                      kHeightAt = 22, kPlanesAt = 26, kBitCountAt = 28, kCompressionAt = 30,
+                      kImageSizeAt = 34, kXPelsAt = 38, kYPelsAt = 42, kRedMaskAt = 54,
+                      kGreenMaskAt = 58, kBlueMaskAt = 62, kAlphaMaskAt = 66, kColorSpaceAt = 70,
+                      kIntentAt = 122;
 
-void Put(QByteArray& b, int at, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b[at + i] = char(v >> (8 * i));
+std::int32_t GetI32(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::int32_t>(GetU32(b, at));
 }
 
 }  // namespace
 
 void TBitmapX::LoadFromStream(QIODevice& stream) {
   QByteArray file = ReadWholeStream(stream);
-  if (file.size() >= kFileHeader + kInfoHeader && GetU32({reinterpret_cast<const std::uint8_t*>(file.constData()) + kFileHeader, 4}, 0) >= 40) {
-    const std::int64_t width = GetI32(file, 18);
-    const std::int64_t height = GetI32(file, 22);
-    const int bitCount = GetU16(file, 28);
-    const std::uint32_t compression = static_cast<std::uint32_t>(GetI32(file, 30));
+  const auto bytes = AsBytes(file);
+  if (file.size() >= kFileHeader + kInfoHeader && GetU32(bytes, kInfoSizeAt) >= 40) {
+    const std::int64_t width = GetI32(bytes, kWidthAt);
+    const std::int64_t height = GetI32(bytes, kHeightAt);
+    const int bitCount = GetU16(bytes, kBitCountAt);
+    const std::uint32_t compression = GetU32(bytes, kCompressionAt);
     const std::uint64_t absHeight = std::uint64_t(std::llabs(height));
     const std::uint64_t uwidth = width < 0 ? ~0ull : std::uint64_t(width);
     // Uncompressed rows must all be in the file; run-length files can be any shorter.
     std::uint64_t minimum = 0;
     if ((compression == 0 || compression == 3) && uwidth <= kMaxImageSide) {
       const std::uint64_t stride = (uwidth * std::uint64_t(bitCount) + 31) / 32 * 4;
-      minimum = std::uint64_t(std::uint32_t(GetI32(file, 10))) + stride * absHeight;
+      minimum = std::uint64_t{GetU32(bytes, kPixelsAt)} + stride * absHeight;
     }
     RequireImageFits("BMP", uwidth, absHeight, std::uint64_t(file.size()), minimum);
     // The image-size field, recomputed as the header's own product (negative for top-down).
     const std::int64_t product = width * height * bitCount / 8;
-    Put(file, 34, static_cast<std::uint32_t>(product), 4);
+    PutU32(AsWritableBytes(file), kImageSizeAt, static_cast<std::uint32_t>(product));
   }
   QBuffer buffer(&file);
   buffer.open(QIODevice::ReadOnly);
@@ -59,9 +59,10 @@ void TBitmapX::LoadFromStream(QIODevice& stream) {
                                                         : QImage::Format_BGR888));
 }
 
-void TBitmapX::SaveToStream(QIODevice& stream) {
-  const QByteArray file = EncodeBmp(*this);
-  if (stream.write(file) != file.size()) throw std::runtime_error("BMP: cannot write the file");
+EncodedFile TBitmapX::Encode() {
+  EncodedFile file;
+  file.head = EncodeBmp(*this);
+  return file;
 }
 
 QByteArray EncodeBmp(const TBitmap& source) {
@@ -73,28 +74,29 @@ QByteArray EncodeBmp(const TBitmap& source) {
   const int info = alpha ? kV5Header : kInfoHeader;
   const std::uint64_t dataSize = stride * std::uint64_t(bitmap.height());
   const std::uint64_t total = kFileHeader + info + dataSize;
-  if (total > 0x7FFFFFFF) throw std::runtime_error("BMP: image too large");
+  if (total > 0x7FFFFFFF) throw ImageSaveError("The image is too large for a BMP file (2 GiB at most).");
   QByteArray file(qsizetype(total), '\0');
+  const auto out = AsWritableBytes(file);
   file[0] = 'B';
   file[1] = 'M';
-  Put(file, 2, std::uint32_t(total), 4);
-  Put(file, 10, std::uint32_t(kFileHeader + info), 4);
-  Put(file, 14, std::uint32_t(info), 4);
-  Put(file, 18, std::uint32_t(bitmap.width()), 4);
-  Put(file, 22, std::uint32_t(bitmap.height()), 4);
-  Put(file, 26, 1, 2);
-  Put(file, 28, std::uint32_t(bpp * 8), 2);
-  Put(file, 30, alpha ? 3 : 0, 4);  // BI_BITFIELDS with the alpha mask below, or BI_RGB
-  Put(file, 34, std::uint32_t(dataSize), 4);
-  Put(file, 38, 2835, 4);  // 72 dpi
-  Put(file, 42, 2835, 4);
+  PutU32(out, kFileSizeAt, std::uint32_t(total));
+  PutU32(out, kPixelsAt, std::uint32_t(kFileHeader + info));
+  PutU32(out, kInfoSizeAt, std::uint32_t(info));
+  PutU32(out, kWidthAt, std::uint32_t(bitmap.width()));
+  PutU32(out, kHeightAt, std::uint32_t(bitmap.height()));
+  PutU16(out, kPlanesAt, 1);
+  PutU16(out, kBitCountAt, std::uint16_t(bpp * 8));
+  PutU32(out, kCompressionAt, alpha ? 3 : 0);  // BI_BITFIELDS with the alpha mask below, or BI_RGB
+  PutU32(out, kImageSizeAt, std::uint32_t(dataSize));
+  PutU32(out, kXPelsAt, 2835);  // 72 dpi
+  PutU32(out, kYPelsAt, 2835);
   if (alpha) {
-    Put(file, 54, 0x00FF0000u, 4);
-    Put(file, 58, 0x0000FF00u, 4);
-    Put(file, 62, 0x000000FFu, 4);
-    Put(file, 66, 0xFF000000u, 4);
-    Put(file, 70, 0x73524742u, 4);  // LCS_sRGB
-    Put(file, 122, 4, 4);           // rendering intent: pictures
+    PutU32(out, kRedMaskAt, 0x00FF0000u);
+    PutU32(out, kGreenMaskAt, 0x0000FF00u);
+    PutU32(out, kBlueMaskAt, 0x000000FFu);
+    PutU32(out, kAlphaMaskAt, 0xFF000000u);
+    PutU32(out, kColorSpaceAt, 0x73524742u);  // LCS_sRGB
+    PutU32(out, kIntentAt, 4);                // rendering intent: pictures
   }
   char* rows = file.data() + kFileHeader + info;
   const std::size_t rowBytes = std::size_t(bitmap.width()) * bpp;

@@ -13,10 +13,13 @@
 
 namespace ondrel {
 
+// A BMP file reports no facts.
+struct BmpFacts {};
+
 class TBitmapX : public TBitmap {
  public:
   void LoadFromStream(QIODevice& stream) override;
-  void SaveToStream(QIODevice& stream) override;
+  EncodedFile Encode() override;
 };
 
 // The file image of a 24-bit or 32-bit bitmap.

@@ -8,15 +8,25 @@
 #include <array>
 
 #include "bitmap.hpp"
+#include "file_heads.hpp"
 
 namespace ondrel {
+
+struct DdsFacts {
+  bool Compressed = false;
+  int AlphaBits = 0;             // DXT1 / DXT3 / DXT5: 0 / 4 / 8; uncompressed: 8 for 32-bit
+  std::uint8_t MipmapCount = 0;  // the header's mipmap-count field
+};
 
 class TDDSBitmap : public TBitmap {
  public:
   void LoadFromStream(QIODevice& stream) override;
-  void SaveToStream(QIODevice& stream) override;
+  EncodedFile Encode() override;
 
-  std::array<std::uint8_t, 128> Header{};
+  // What the last load read from the head.
+  DdsFacts facts() const;
+
+  std::array<std::uint8_t, dds_head::kSize> Header{};
   std::uint8_t MipmapsMinus1 = 0;
   bool Compressed = false;
   bool ErrorDiffusion = false;

@@ -1,9 +1,6 @@
 #include "om_jpg.hpp"
 
-#include <vector>
-
 #include "image_limits.hpp"
-#include "library_block.hpp"
 #include "ormel_blp.h"
 
 namespace ondrel {
@@ -22,25 +19,28 @@ void TJpegBitmap::LoadFromStream(QIODevice& stream) {
   // Every 8 x 8 block of a component costs at least one bit of entropy-coded data.
   RequireImageFits("JPEG", width, height, std::uint64_t(file.size()),
                    std::uint64_t{width} * height / 512);
-  std::vector<std::uint8_t> pixels(std::size_t{width} * height * 3);
-  std::uint16_t w = static_cast<std::uint16_t>(width), h = static_cast<std::uint16_t>(height);
-  JPG_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()),
-                       std::size_t(file.size()), pixels.data(), pixels.size(), &w, &h);
-  if (std::size_t{w} * h * 3 > pixels.size())
-    throw ImageLoadError("JPEG: the decoded frame is larger than its header said");
-  reset(w, h, PixelFormat::Bit24);
-  copyFromPacked(pixels.data());
+  decodePacked(int(width), int(height), PixelFormat::Bit24, [&](std::uint8_t* out, std::size_t capacity) {
+    std::uint16_t w = std::uint16_t(width), h = std::uint16_t(height);
+    LoadWithLibrary("JPEG", [&] {
+      JPG_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()),
+                           std::size_t(file.size()), out, capacity, &w, &h);
+    });
+    return QSize(w, h);
+  });
 }
 
-void TJpegBitmap::SaveToStream(QIODevice& stream) {
-  if (width() > 65535 || height() > 65535) throw std::runtime_error("JPEG: image too large");
+EncodedFile TJpegBitmap::Encode() {
+  if (width() > 65535 || height() > 65535)
+    throw ImageSaveError("A JPEG image has at most 65535 pixels on a side.");
   setPixelFormat(PixelFormat::Bit24);
-  const auto pixels = packed();
-  LibraryBlock block;
-  JPG_SaveToMemory(pixels.data(), static_cast<std::uint16_t>(width()),
-                   static_cast<std::uint16_t>(height()), Quality, Progressive ? 1 : 0,
-                   &block.data, &block.size);
-  block.writeTo(stream, "JPEG");
+  const PackedRows pixels = packedRows();
+  EncodedFile file;
+  SaveWithLibrary("JPEG", file.block, [&] {
+    JPG_SaveToMemory(pixels.data(), static_cast<std::uint16_t>(width()),
+                     static_cast<std::uint16_t>(height()), Quality, Progressive ? 1 : 0,
+                     &file.block.data, &file.block.size);
+  });
+  return file;
 }
 
 }  // namespace ondrel

@@ -11,11 +11,18 @@
 
 namespace ondrel {
 
+struct JpegFacts {
+  std::uint8_t Quality = 0;  // 255: not recognised; 0: no "jpeg.dat"
+  bool Progressive = false;
+};
+
 class TJpegBitmap : public TBitmap {
  public:
   explicit TJpegBitmap(const JpegQualityTable& table = ProgramJpegQualityTable()) : table_(&table) {}
   void LoadFromStream(QIODevice& stream) override;
-  void SaveToStream(QIODevice& stream) override;
+  EncodedFile Encode() override;
+
+  JpegFacts facts() const { return {Quality, Progressive}; }
 
   std::uint8_t Quality = 90;  // after a load: the estimate 1..100, 255, or 0 without table
   bool Progressive = false;

@@ -9,13 +9,23 @@
 #include <array>
 
 #include "bitmap.hpp"
+#include "file_heads.hpp"
 
 namespace ondrel {
+
+struct TgaFacts {
+  bool Rle = false, Paletted = false, TopLeft = false;
+  std::uint16_t Colors = 0;  // colour-map length of a paletted file
+  int AlphaBits = 0;         // 8 when the pixel or colour-map entry size is 32, else 0
+};
 
 class TTGABitmap : public TBitmap {
  public:
   void LoadFromStream(QIODevice& stream) override;
-  void SaveToStream(QIODevice& stream) override;
+  EncodedFile Encode() override;
+
+  // What the last load read from the header.
+  TgaFacts facts() const;
 
   bool Rle = false;
   bool Override = false;
@@ -24,7 +34,7 @@ class TTGABitmap : public TBitmap {
   bool CompressPalette = false;
   bool ErrorDiffusion = false;
   std::uint16_t Colors = 256;
-  std::array<std::uint8_t, 18> Header{};
+  std::array<std::uint8_t, tga_head::kSize> Header{};
 };
 
 }  // namespace ondrel

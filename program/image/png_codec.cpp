@@ -125,13 +125,13 @@ bool RunDecode(const QByteArray& file, Decoded& out, ErrorText& err) {
 }
 
 struct Writer {
-  std::vector<std::uint8_t>* out;
+  QByteArray* out;
 };
 void WriteToMemory(png_structp png, png_bytep data, png_size_t length) {
   auto* w = static_cast<Writer*>(png_get_io_ptr(png));
   bool appended = true;
   try {
-    w->out->insert(w->out->end(), data, data + length);
+    w->out->append(reinterpret_cast<const char*>(data), qsizetype(length));
   } catch (...) {
     appended = false;
   }
@@ -139,8 +139,8 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t length) {
 }
 void Flush(png_structp) {}
 
-bool RunEncode(const TBitmap& source, const PngWriteOptions& options,
-               std::vector<std::uint8_t>& out, ErrorText& err) {
+bool RunEncode(const TBitmap& source, const PngWriteOptions& options, QByteArray& out,
+               ErrorText& err) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &err, OnError, OnWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -176,13 +176,15 @@ int PngFilterMask(const PngWriteOptions& o) {
 PngFacts DecodePng(const QByteArray& file, TBitmap& target) {
   Decoded d;
   ErrorText err;
-  if (!RunDecode(file, d, err)) throw ImageLoadError(std::string("PNG: ") + err.text);
+  if (!RunDecode(file, d, err))
+    throw ImageLoadError(std::string("The PNG file is damaged or unsupported (") + err.text + ").");
   if (!d.paletted) {
     target.assign(d.image);
     return {d.interlaced, false, (d.hasTrns || d.hasAlphaChannel) ? 8 : 0};
   }
   TBitmap result;
-  result.reset(int(d.width), int(d.height), d.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24);
+  result.reset(int(d.width), int(d.height), d.channels == 4 ? PixelFormat::Bit32 : PixelFormat::Bit24,
+               false);  // every byte is written below
   for (std::uint32_t y = 0; y < d.height; ++y) {
     std::uint8_t* dst = result.scanLine(int(y));
     const std::uint8_t* idx = d.rows.data() + std::size_t{d.width} * y;
@@ -201,10 +203,11 @@ PngFacts DecodePng(const QByteArray& file, TBitmap& target) {
 QByteArray EncodePng(const TBitmap& source, const PngWriteOptions& options) {
   TBitmap pixels(source);
   if (pixels.pixelFormat() != PixelFormat::Bit32) pixels.setPixelFormat(PixelFormat::Bit24);
-  std::vector<std::uint8_t> out;
+  QByteArray out;
   ErrorText err;
-  if (!RunEncode(pixels, options, out, err)) throw std::runtime_error(std::string("PNG: ") + err.text);
-  return QByteArray(reinterpret_cast<const char*>(out.data()), qsizetype(out.size()));
+  if (!RunEncode(pixels, options, out, err))
+    throw ImageSaveError(std::string("The image cannot be saved as PNG (") + err.text + ").");
+  return out;
 }
 
 }  // namespace ondrel

@@ -12,10 +12,13 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <type_traits>
 
 #include "ImgUtils.hpp"
 #include "file_lists.hpp"
 #include "UnitBLPImageUtils.hpp"
+#include "blp1_optimize.hpp"
+#include "image_errors.hpp"
 #include "om_bmp.hpp"
 #include "test_files.hpp"
 
@@ -84,6 +87,11 @@ TEST_F(Dispatcher, UnrecognisedFileGivesEmptyImageWithoutMessage) {
     EXPECT_TRUE(target.empty()) << name;
   }
   EXPECT_TRUE(errors.isEmpty());
+  // No BLP was read, so the facts say no BLP1 file (its commands stay off).
+  TBitmap target;
+  const OpenResult r = Open("x.blp", target, {true, false, false, 0});
+  ASSERT_TRUE(std::holds_alternative<BlpFacts>(r.facts));
+  EXPECT_EQ(std::get<BlpFacts>(r.facts).Signature, 0u);
 }
 
 TEST_F(Dispatcher, FactsAndAlphaFlag) {
@@ -189,13 +197,6 @@ class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(RoundTrips, SaveAndOpen) {
   const RoundTrip& c = GetParam();
-  const bool library = c.target == Target::Blp1 || c.target == Target::Blp2 ||
-                       c.target == Target::Dds || c.target == Target::Tga;
-  if ((c.target == Target::Blp1 || c.target == Target::Blp2) && !ondrel_test::BlpCodecAvailable())
-    GTEST_SKIP() << "BLP codec not available in this build";
-  if (c.target == Target::Dds && !ondrel_test::DdsCodecAvailable()) GTEST_SKIP() << "DDS codec not available";
-  if (c.target == Target::Tga && !ondrel_test::TgaCodecAvailable()) GTEST_SKIP() << "TGA codec not available";
-  (void)library;
   QTemporaryDir dir;
   const TBitmap source = c.fewColours ? FewColours(64, 32, c.alpha) : ondrel_test::PhotoBitmap(64, 32, c.alpha);
   const TBitmap untouched(source);
@@ -297,6 +298,43 @@ TEST(SaveFailure, LeavesTheExistingFile) {
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_EQ(ondrel_test::ReadFile(file), before);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.bmp"});
+}
+
+}  // namespace
+
+namespace {
+
+// Every failure of the image layer is an ImageError of its kind, the library's included, with
+// a message that names the format and keeps the library's reason.
+TEST(Errors, OneFamilyWithReadableMessages) {
+  QTemporaryDir dir;
+  TBitmap target;
+  EXPECT_THROW(LoadBlpImage(dir.filePath("missing.blp"), target, 0), FileError);
+
+  // A JPEG file cut inside its scan: the library's decoder error comes back as a load error.
+  SaveJpegImage(dir.filePath("a.jpg"), ondrel_test::PhotoBitmap(64, 64, false), DesignedFileFormatOptions());
+  const QByteArray whole = ondrel_test::ReadFile(dir.filePath("a.jpg"));
+  ondrel_test::WriteFile(dir.filePath("cut.jpg"), whole.left(whole.size() * 2 / 3));
+  try {
+    LoadJpegImage(dir.filePath("cut.jpg"), target);
+    ADD_FAILURE() << "a cut JPEG file loaded";
+  } catch (const ImageLoadError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("The JPEG file is damaged or unsupported (", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).find("ormel:"), std::string::npos) << e.what();
+  }
+
+  // A side the library's JPEG encoder refuses: a save error, and no file is left behind.
+  TBitmap wide;
+  wide.reset(65520, 1, PixelFormat::Bit24);
+  try {
+    SaveJpegImage(dir.filePath("wide.jpg"), wide, DesignedFileFormatOptions());
+    ADD_FAILURE() << "a 65520-pixel-wide JPEG was written";
+  } catch (const ImageSaveError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("The image cannot be saved as JPEG (", 0), 0u) << e.what();
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("wide.jpg")));
+  static_assert(std::is_base_of_v<ImageError, ImageLoadError> && std::is_base_of_v<ImageError, ImageSaveError> &&
+                std::is_base_of_v<ImageError, FileError> && std::is_base_of_v<ImageError, OptimizeError>);
 }
 
 }  // namespace

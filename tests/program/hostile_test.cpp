@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "UnitBLPImageUtils.hpp"
+#include "file_heads.hpp"
 #include "file_lists.hpp"
 #include "image_limits.hpp"
 #include "picture_formats.hpp"
@@ -44,13 +45,8 @@ bool LoadInMemory(const QString& extension, QByteArray bytes, TBitmap& target) {
   }
 }
 
-void Put32(QByteArray& b, int at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
-}
-void Put16(QByteArray& b, int at, std::uint16_t v) {
-  b[at] = char(v);
-  b[at + 1] = char(v >> 8);
-}
+void Put32(QByteArray& b, std::size_t at, std::uint32_t v) { PutU32(AsWritableBytes(b), at, v); }
+void Put16(QByteArray& b, std::size_t at, std::uint16_t v) { PutU16(AsWritableBytes(b), at, v); }
 
 struct Oversized {
   const char* name;

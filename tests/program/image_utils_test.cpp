@@ -8,6 +8,7 @@
 
 #include "ImgUtils.hpp"
 #include "file_lists.hpp"
+#include "picture_formats.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -162,12 +163,23 @@ TEST(AlphaViews, GreyAndChecker) {
   EXPECT_EQ(checker.scanLine(8)[4 * 16], (255 * 127 + 200 * 128) / 255);  // (16, 8): cell (2, 1)
 }
 
-TEST(FileLists, ExtensionOrder) {
+// The format table is the extension list, the dispatcher's lookup and the registry at once.
+TEST(FileLists, ExtensionOrderAndFormatTable) {
   const auto& e = ImageExtensions();
   const QStringList list(e.begin(), e.end());
   EXPECT_EQ(list, (QStringList{".bmp", ".tga", ".blp", ".jpg", ".jpeg", ".png", ".dds"}));
   EXPECT_EQ(LowerExtension("/a.b/c.JPEG"), ".jpeg");
   EXPECT_EQ(LowerExtension("/a.b/c"), "");
+  QStringList registered;
+  for (const PictureFormat& f : PictureFormats()) {
+    EXPECT_EQ(FindPictureFormat("/x/name" + QString(f.extension).toUpper()), &f);
+    EXPECT_NE(f.load, nullptr);
+    EXPECT_NE(f.save, nullptr);
+    if (f.create != nullptr) registered << QString(f.extension) + " " + f.description;
+  }
+  EXPECT_EQ(registered, (QStringList{".bmp Bitmap", ".tga Targa Image", ".blp Blizzard Texture",
+                                     ".jpg JPEG Image", ".jpeg JPEG Image", ".dds DirectDraw Surface"}));
+  EXPECT_EQ(FindPictureFormat("a.jpe"), nullptr);
 }
 
 TEST(FileLists, TrailingSlash) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "UnitBLPImageUtils.hpp"
+#include "file_heads.hpp"
 #include "jpeg_analysis.hpp"
 #include "om_bmp.hpp"
 #include "om_jpg.hpp"
@@ -124,7 +125,7 @@ TEST(Bmp, HeaderRepairLoadsWrongImageSize) {
   const TBitmap photo = ondrel_test::PhotoBitmap(9, 5, false);
   for (const std::uint32_t wrong : {0u, 1u, 0xFFFFFFFFu, 12345678u}) {
     QByteArray file = EncodeBmp(photo);
-    for (int i = 0; i < 4; ++i) file[34 + i] = char(wrong >> (8 * i));
+    PutU32(AsWritableBytes(file), 34, wrong);  // the image-size field
     QBuffer b(&file);
     b.open(QIODevice::ReadOnly);
     TBitmapX bmp;
@@ -138,7 +139,7 @@ TEST(Bmp, TopDownFilesLoadUpright) {
   QByteArray file = EncodeBmp(photo);
   // Negative height: rows stored top first.
   const std::int32_t h = -6;
-  for (int i = 0; i < 4; ++i) file[22 + i] = char(std::uint32_t(h) >> (8 * i));
+  PutU32(AsWritableBytes(file), 22, std::uint32_t(h));
   QByteArray rows = file.mid(54);
   QByteArray flipped;
   for (int y = 5; y >= 0; --y) flipped += rows.mid(y * 24, 24);

@@ -2,15 +2,88 @@
 
 #include <QFile>
 
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
+extern "C" {
+#include <jpeglib.h>
+}
+
 #include "blp1_header.hpp"
-#include "jpeg_codec.hpp"
-#include "ormel_blp.h"
 #include "synthetic.hpp"
 
 namespace ondrel_test {
+namespace {
+
+// libjpeg's errors jump back to the call, which throws; no C++ object lives across the jump.
+struct JpegErrors {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+void OnJpegError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1); }
+
+// Four components stored as they are, no colour transform: the form inside BLP1 files.
+bool EncodeFourChannel(const std::uint8_t* px, int w, int h, int quality, bool progressive,
+                       unsigned char** out, unsigned long* size) {
+  jpeg_compress_struct cinfo{};
+  JpegErrors err{};
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    return false;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, out, size);
+  cinfo.image_width = JDIMENSION(w);
+  cinfo.image_height = JDIMENSION(h);
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_UNKNOWN;
+  jpeg_set_defaults(&cinfo);
+  cinfo.dct_method = JDCT_ISLOW;
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(px + std::size_t(cinfo.next_scanline) * std::size_t(w) * 4);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return true;
+}
+
+bool DecodeFourChannel(const std::vector<std::uint8_t>& stream, std::vector<std::uint8_t>& px) {
+  jpeg_decompress_struct cinfo{};
+  JpegErrors err{};
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, stream.data(), static_cast<unsigned long>(stream.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.jpeg_color_space = JCS_UNKNOWN;
+  cinfo.out_color_space = JCS_UNKNOWN;
+  cinfo.dct_method = JDCT_ISLOW;
+  jpeg_start_decompress(&cinfo);
+  if (cinfo.output_components != 4) longjmp(err.jump, 1);
+  px.resize(std::size_t(cinfo.output_width) * cinfo.output_height * 4);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = px.data() + std::size_t(cinfo.output_scanline) * cinfo.output_width * 4;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+}  // namespace
 
 QByteArray ReadFile(const QString& path) {
   QFile f(path);
@@ -46,9 +119,13 @@ bool SamePixels(const ondrel::TBitmap& a, const ondrel::TBitmap& b) {
 
 std::vector<std::uint8_t> FourChannelJpeg(int w, int h, int quality, bool progressive, std::uint32_t seed) {
   const auto px = PhotoLike(std::uint32_t(w), std::uint32_t(h), 4, true, seed);
-  const auto block = ormel::jpeg::Encode(px, std::uint32_t(w), std::uint32_t(h), quality, progressive,
-                                         ormel::jpeg::Mode::FourChannel);
-  return {block.data(), block.data() + block.size()};
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const bool ok = EncodeFourChannel(px.data(), w, h, quality, progressive, &out, &size);
+  std::vector<std::uint8_t> stream(out, out + (ok ? size : 0));
+  std::free(out);
+  if (!ok) throw std::runtime_error("libjpeg refused a four-channel test picture");
+  return stream;
 }
 
 namespace {
@@ -139,56 +216,9 @@ std::vector<std::uint8_t> DecodeBlp1JpegLevel(const QByteArray& file, int level)
   std::vector<std::uint8_t> stream(f.begin() + kBlp1JpegHeaderAt, f.begin() + kBlp1JpegHeaderAt + n);
   const auto data = f.subspan(MipmapOffset(f, level), MipmapSize(f, level));
   stream.insert(stream.end(), data.begin(), data.end());
-  const auto info = ormel::jpeg::ReadInfo(stream);
-  std::vector<std::uint8_t> px(std::size_t(info.width) * info.height * 4);
-  ormel::jpeg::Decode(stream, ormel::jpeg::Mode::FourChannel, px);
+  std::vector<std::uint8_t> px;
+  if (!DecodeFourChannel(stream, px)) throw std::runtime_error("libjpeg refused a level of a test file");
   return px;
-}
-
-bool BlpCodecAvailable() {
-  TBLPHeader h{};
-  std::memcpy(h.Signature, "BLP2", 4);
-  h.Compression = 1;
-  h.Encoding = 1;
-  h.Width = h.Height = 1;
-  h.ColorsOrQuality = 4;
-  const std::uint8_t px[4] = {1, 2, 3, 255};
-  std::uint8_t* data = nullptr;
-  std::uint32_t size = 0;
-  BLP_SaveToMemory(px, &h, &data, &size);
-  if (data == nullptr) return false;
-  BLP_FreeMem(&data);
-  // The decoder too: a file that decodes to a 1 x 1 image.
-  return true;
-}
-
-bool TgaCodecAvailable() {
-  std::uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0};
-  const std::uint8_t px[3] = {1, 2, 3};
-  std::uint8_t* data = nullptr;
-  std::uint32_t size = 0;
-  TGA_SaveToMemory(px, header, &data, &size);
-  if (data == nullptr) return false;
-  BLP_FreeMem(&data);
-  return true;
-}
-
-bool DdsCodecAvailable() {
-  std::uint8_t head[128] = {};
-  std::memcpy(head, "DDS ", 4);
-  head[4] = 124;
-  head[12] = 1;  // height
-  head[16] = 1;  // width
-  head[76] = 32;
-  head[80] = 0x40;
-  head[88] = 24;
-  const std::uint8_t px[3] = {1, 2, 3};
-  std::uint8_t* data = nullptr;
-  std::uint32_t size = 0;
-  DDS_SaveToMemory(px, head, &data, &size);
-  if (data == nullptr) return false;
-  BLP_FreeMem(&data);
-  return true;
 }
 
 }  // namespace ondrel_test

@@ -1,5 +1,6 @@
 // Helpers of the image-layer tests: temporary folders, whole files, synthetic bitmaps and
-// BLP1 JPEG files built from four-channel JPEG streams of the codec core.
+// BLP1 JPEG files built from four-channel JPEG streams made with libjpeg, as the codec
+// library makes them.
 #pragma once
 
 #include <QByteArray>
@@ -43,10 +44,5 @@ QByteArray MakeBlp1Jpeg(const Blp1JpegLayout& layout);
 
 // The decoded pixels of level i of a BLP1 JPEG file image: its full stream through the core.
 std::vector<std::uint8_t> DecodeBlp1JpegLevel(const QByteArray& file, int level);
-
-// True when the library's BLP / TGA / DDS encoders produce output (not yet stubs).
-bool BlpCodecAvailable();
-bool TgaCodecAvailable();
-bool DdsCodecAvailable();
 
 }  // namespace ondrel_test
