@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -65,6 +66,9 @@ AboutFormController::AboutFormController(QDialog* form, const QString& programFo
     }
   }
   if (auto* contact = form_->findChild<QLabel*>(QStringLiteral("lblContact"))) contact->setVisible(true);
+  // The program's picture is the window's icon too.
+  if (auto* picture = form_->findChild<QLabel*>(QStringLiteral("imgProgram")); picture && !picture->pixmap().isNull())
+    form_->setWindowIcon(QIcon(picture->pixmap()));
 }
 
 bool AboutFormController::eventFilter(QObject* watched, QEvent* event) {
