@@ -3,6 +3,7 @@
 #include "comment_form_controller.hpp"
 #include "comment_session.hpp"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -91,6 +92,16 @@ TEST_F(CommentEditor, CancelLeavesTheFileByteForByte) {
   form->show();
   memo()->setPlainText("not kept");
   form->findChild<QPushButton*>("btnCancel")->click();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_EQ(reloads, 0);
+}
+
+TEST_F(CommentEditor, AFileThatIsNotBlp1IsReportedAndLeftAlone) {
+  WriteFile(file, "BLP2 and then not much");
+  const QByteArray before = ReadFile(file);
+  form->show();
+  QCoreApplication::processEvents();  // the window closes itself once shown
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(ReadFile(file), before);
   EXPECT_EQ(reloads, 0);
