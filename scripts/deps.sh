@@ -10,6 +10,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   python3 python3-pil libstb-dev imagemagick pngquant libimagequant-dev
   xvfb xauth
+  librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+  dpkg-dev lintian
 )
 
 missing=()

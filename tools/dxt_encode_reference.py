@@ -2,8 +2,10 @@
 """A slow, plain second implementation of the library's DXT1/DXT5 encoder, written apart from
 the C++ one, to cross-check its bytes (the pinned test bytes were checked with it).
 
-Single precision is emulated by rounding every float result through struct ('f'); double
-arithmetic on two singles followed by that rounding is correctly rounded for + - * /.
+Single precision is emulated by rounding through struct ('f'). A value kept in single
+precision is computed in Python's double arithmetic and rounded once, when it is stored, as
+the C++ encoder does; double arithmetic on two singles followed by that rounding is correctly
+rounded for + - * /.
 
 Usage: dxt_encode_reference.py <raw pixels> <width> <height> <bytes per pixel 3|4>
                                <alpha block 0|1> <dithering 0|1>   > blocks
@@ -95,7 +97,8 @@ def fit_endpoints(px):  # px: 16 (r, g, b)
         w = (148, 300, 58)
     else:
         s = f32(512.0 / magn)
-        w = tuple(int(round(f32(v * s))) for v in (vr, vg, vb))  # round() ties to even
+        # The products are exact in double; round() ties to even.
+        w = tuple(int(round(v * s)) for v in (vr, vg, vb))
     lo, hi, lo_p, hi_p = 2147483647, -2147483647, 0, 0
     for i, p in enumerate(px):
         dot = p[0] * w[0] + p[1] * w[1] + p[2] * w[2]
@@ -154,11 +157,11 @@ def refine_endpoints(px, max16, min16, mask):
     xx, yy, xy = acc >> 16, (acc >> 8) & 255, acc & 255
     if xx == 0 or yy == 0 or xx * yy == xy * xy:
         return max16, min16, False
-    frb = f32(f32(0.36470588235294118) / float(xx * yy - xy * xy))
-    fg = f32(f32(frb * 63.0) / 31.0)
+    frb = f32(0.36470588235294118 / float(xx * yy - xy * xy))
+    fg = f32(frb * 63.0 / 31.0)
 
-    def level(v, f, top):
-        return min(max(int(round(f32(f32(f32(float(v)) * f) + 0.5))), 0), top)
+    def level(v, f, top):  # (v * f + 0.5) in double, rounded half to even
+        return min(max(int(round(float(v) * f + 0.5)), 0), top)
 
     new_max = (level(at1[0] * yy - at2[0] * xy, frb, 31) << 11 |
                level(at1[1] * yy - at2[1] * xy, fg, 63) << 5 |

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "dxt.hpp"
+#include "dxt_tables.hpp"
 
 namespace ormel::dxt {
 namespace {
@@ -28,13 +29,12 @@ inline std::uint32_t MakePixel(unsigned b, unsigned g, unsigned r, unsigned a) {
 
 inline void StorePixel(std::uint8_t* dst, std::uint32_t pixel) { std::memcpy(dst, &pixel, 4); }
 
-// Endpoints are widened by shifting alone (the low bits stay zero), unlike the encoder's
-// bit-replicating tables: 0xFFFF decodes to 248, 252, 248. Files in the wild were made by
-// writers that expect exactly this.
+// Endpoints are widened by bit replication, the colour the format defines and the encoder
+// assumes (0xFFFF is white 255, 255, 255), so decoding and re-encoding does not darken.
 inline void BlockColors(const std::uint8_t* block, bool threeColorAllowed, Colors& out) {
   const unsigned c0 = LoadU16LE(block), c1 = LoadU16LE(block + 2);
-  const unsigned b0 = (c0 & 31u) << 3, g0 = ((c0 >> 5) & 63u) << 2, r0 = (c0 >> 11) << 3;
-  const unsigned b1 = (c1 & 31u) << 3, g1 = ((c1 >> 5) & 63u) << 2, r1 = (c1 >> 11) << 3;
+  const unsigned b0 = kWiden5[c0 & 31u], g0 = kWiden6[(c0 >> 5) & 63u], r0 = kWiden5[c0 >> 11];
+  const unsigned b1 = kWiden5[c1 & 31u], g1 = kWiden6[(c1 >> 5) & 63u], r1 = kWiden5[c1 >> 11];
   out[0] = MakePixel(b0, g0, r0, 255);
   out[1] = MakePixel(b1, g1, r1, 255);
   if (threeColorAllowed && c0 <= c1) {

@@ -1,8 +1,9 @@
 // Colour blocks: the endpoints are fitted along the principal axis of the block's colours,
 // indices are assigned by projection onto that axis (optionally with Floyd-Steinberg error
 // spread inside the block), and the endpoints are refined once by least squares. A solid block
-// takes tabulated endpoints. The float arithmetic is fixed to the bit (single precision,
-// round half to even, no contraction) so the same pixels always give the same bytes.
+// takes tabulated endpoints. The float arithmetic is fixed to the bit (no contraction, round
+// half to even) so the same pixels always give the same bytes: each value the fit and the
+// refinement keep in single precision is computed in double and rounded once when stored.
 #include "dxt_block_encoder.hpp"
 
 #include <algorithm>
@@ -19,15 +20,15 @@ struct Rgb {
   int r, g, b;
 };
 
-// Round to nearest, ties to even. Every value rounded here is below 2^22 in magnitude (at most
-// about 2.6 million), where adding and removing 1.5 * 2^23 leaves exactly the rounded integer;
+// Round to nearest, ties to even. Every value rounded here is far below 2^51 in magnitude (at
+// most a few million), where adding and removing 1.5 * 2^52 leaves exactly the rounded integer;
 // this is the library call's result without the call, which dominated the encoder's profile.
-// It needs single-precision evaluation (no excess precision, no reassociation), which the core's
+// It needs double evaluation without excess precision or reassociation, which the core's
 // compile options and FLT_EVAL_METHOD 0 guarantee; elsewhere the library call is used.
-int RoundHalfEven(float v) {
+int RoundHalfEven(double v) {
 #if FLT_EVAL_METHOD == 0
-  constexpr float kMagic = 12582912.0f;  // 1.5 * 2^23
-  if (std::fabs(v) < 4194304.0f) return static_cast<int>((v + kMagic) - kMagic);
+  constexpr double kMagic = 6755399441055744.0;  // 1.5 * 2^52
+  if (std::fabs(v) < 2251799813685248.0) return static_cast<int>((v + kMagic) - kMagic);
 #endif
   return static_cast<int>(std::nearbyint(v));
 }
@@ -37,13 +38,13 @@ std::uint16_t Pack565(int r, int g, int b) {
                                     MulDiv255(b, 31));
 }
 
-Rgb Unpack565(const EncoderTables& t, unsigned c) {
-  return {t.widen5[c >> 11], t.widen6[(c >> 5) & 63], t.widen5[c & 31]};
+Rgb Unpack565(unsigned c) {
+  return {kWiden5[c >> 11], kWiden6[(c >> 5) & 63], kWiden5[c & 31]};
 }
 
 // Colour 0 = max16, colour 1 = min16, colours 2 and 3 at one and two thirds from 0 to 1.
-void InterpolateColors(const EncoderTables& t, unsigned max16, unsigned min16, Rgb (&colors)[4]) {
-  const Rgb c0 = Unpack565(t, max16), c1 = Unpack565(t, min16);
+void InterpolateColors(unsigned max16, unsigned min16, Rgb (&colors)[4]) {
+  const Rgb c0 = Unpack565(max16), c1 = Unpack565(min16);
   colors[0] = c0;
   colors[1] = c1;
   colors[2] = {c0.r + MulDiv255(c1.r - c0.r, 85), c0.g + MulDiv255(c1.g - c0.g, 85),
@@ -143,9 +144,10 @@ void FitEndpoints(const PixelBlock& block, std::uint16_t& max16, std::uint16_t& 
   int wr = 148, wg = 300, wb = 58;  // no clear axis: weigh by luminance
   if (magn >= 4.0f) {
     const float s = 512.0f / magn;
-    wr = RoundHalfEven(vr * s);
-    wg = RoundHalfEven(vg * s);
-    wb = RoundHalfEven(vb * s);
+    // The products are exact in double: rounded once, to the integer weight.
+    wr = RoundHalfEven(double{vr} * s);
+    wg = RoundHalfEven(double{vg} * s);
+    wb = RoundHalfEven(double{vb} * s);
   }
 
   int minDot = INT_MAX, maxDot = -INT_MAX, minP = 0, maxP = 0;
@@ -218,7 +220,7 @@ std::uint32_t AssignColorIndices(const PixelBlock& block, const Rgb (&colors)[4]
   return mask;
 }
 
-int Clamp565(float v, int top) { return std::clamp(RoundHalfEven(v), 0, top); }
+int Clamp565(double v, int top) { return std::clamp(RoundHalfEven(v), 0, top); }
 
 // One least-squares step: the endpoints that best reproduce the block for the given indices.
 // Returns whether either endpoint changed.
@@ -248,11 +250,14 @@ bool RefineEndpoints(const PixelBlock& block, std::uint16_t& max16, std::uint16_
             xy = static_cast<int>(products & 255);
   if (xx == 0 || yy == 0 || xx * yy == xy * xy) return false;
 
-  const float frb = 0.36470588235294118f / static_cast<float>(xx * yy - xy * xy);
-  const float fg = frb * 63.0f / 31.0f;
-  // Adding one half before rounding half to even is what the stored bytes were made with.
+  // The factors are single: each quotient is formed in double from the constant as written
+  // (3 * 31 / 255 to 17 digits) and rounded once.
+  const float frb = static_cast<float>(0.36470588235294118 / (xx * yy - xy * xy));
+  const float fg = static_cast<float>(double{frb} * 63.0 / 31.0);
+  // The level is (difference * factor + 0.5) rounded half to even, all in double (the product
+  // is exact there): adding one half first is what the stored bytes were made with.
   const auto channel = [](int at1, int at2, int a, int b, float f, int top) {
-    return Clamp565(static_cast<float>(at1 * a - at2 * b) * f + 0.5f, top);
+    return Clamp565(static_cast<double>(at1 * a - at2 * b) * f + 0.5, top);
   };
   const auto newMax = static_cast<std::uint16_t>(channel(at1R, at2R, yy, xy, frb, 31) << 11 |
                                                  channel(at1G, at2G, yy, xy, fg, 63) << 5 |
@@ -290,13 +295,13 @@ void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dith
     Rgb colors[4];
     mask = 0;
     if (max16 != min16) {
-      InterpolateColors(t, max16, min16, colors);
+      InterpolateColors(max16, min16, colors);
       mask = AssignColorIndices(block, colors, dithering);
     }
     if (RefineEndpoints(*fit, max16, min16, mask)) {
       mask = 0;
       if (max16 != min16) {
-        InterpolateColors(t, max16, min16, colors);
+        InterpolateColors(max16, min16, colors);
         mask = AssignColorIndices(block, colors, dithering);
       }
     }

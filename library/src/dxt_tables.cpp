@@ -30,15 +30,13 @@ std::array<std::array<std::uint8_t, 2>, 256> BuildSingleColor(
 
 EncoderTables BuildDxtTables() {
   EncoderTables t{};
-  for (int i = 0; i < 32; ++i) t.widen5[i] = static_cast<std::uint8_t>((i << 3) | (i >> 2));
-  for (int i = 0; i < 64; ++i) t.widen6[i] = static_cast<std::uint8_t>((i << 2) | (i >> 4));
   for (int i = 0; i < EncoderTables::kSnapSize; ++i) {
     const int v = std::clamp(i - EncoderTables::kSnapOffset, 0, 255);
-    t.snap5[i] = t.widen5[MulDiv255(v, 31)];
-    t.snap6[i] = t.widen6[MulDiv255(v, 63)];
+    t.snap5[i] = kWiden5[MulDiv255(v, 31)];
+    t.snap6[i] = kWiden6[MulDiv255(v, 63)];
   }
-  t.singleColor5 = BuildSingleColor(t.widen5);
-  t.singleColor6 = BuildSingleColor(t.widen6);
+  t.singleColor5 = BuildSingleColor(kWiden5);
+  t.singleColor6 = BuildSingleColor(kWiden6);
   return t;
 }
 

@@ -1,5 +1,5 @@
-// Lookup tables of the DXT encoder, built once and never changed afterwards, so encoding is
-// safe from several threads at once.
+// Lookup tables of the DXT codec, built once and never changed afterwards, so encoding and
+// decoding are safe from several threads at once.
 #pragma once
 
 #include <array>
@@ -14,10 +14,20 @@ constexpr int MulDiv255(int a, int b) {
   return (t + (t >> 8)) >> 8;
 }
 
+// A 5- or 6-bit endpoint level widened to 8 bits with bit replication (31 -> 255, 16 -> 132):
+// the colour the format defines for it. The decoder and the encoder both widen through these.
+inline constexpr std::array<std::uint8_t, 32> kWiden5 = [] {
+  std::array<std::uint8_t, 32> t{};
+  for (int i = 0; i < 32; ++i) t[i] = static_cast<std::uint8_t>((i << 3) | (i >> 2));
+  return t;
+}();
+inline constexpr std::array<std::uint8_t, 64> kWiden6 = [] {
+  std::array<std::uint8_t, 64> t{};
+  for (int i = 0; i < 64; ++i) t[i] = static_cast<std::uint8_t>((i << 2) | (i >> 4));
+  return t;
+}();
+
 struct EncoderTables {
-  // A 5- or 6-bit level widened to 8 bits with bit replication.
-  std::array<std::uint8_t, 32> widen5;
-  std::array<std::uint8_t, 64> widen6;
   // Snap[v + 8]: the nearest 5- or 6-bit level of v (clamped to 0..255), as 8 bits; the offset
   // lets values from -8 to 263 be looked up.
   static constexpr int kSnapOffset = 8;

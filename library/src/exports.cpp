@@ -1,5 +1,5 @@
 // The flat C exports of ormel_blp: argument unpacking over the span-based core, nothing more.
-// The original loads carry no length; they trust the file's header as their callers always
+// The unbounded loads carry no length; they trust the file's header as their callers always
 // have. The *Ex twins bound every read and write by the lengths they are given.
 #include <cstdint>
 #include <cstring>
@@ -49,7 +49,7 @@ void HandOver(ormel::Block block, std::uint8_t** data, std::uint32_t* size) {
   *data = block.release();
 }
 
-// The legacy loads read the sizes behind a signature only once the signature is there: of a
+// The unbounded loads read the sizes behind a signature only once the signature is there: of a
 // file image without it nothing is known, not even that it has 20 bytes.
 bool StartsWith(const std::uint8_t* data, const char (&signature)[5]) {
   return std::memcmp(data, signature, 4) == 0;

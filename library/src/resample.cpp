@@ -2,9 +2,11 @@
 // Shared word for word by the library (mipmaps) and the program (zoom): it depends on
 // image_view.hpp, standard headers and the compiler's intrinsics only.
 //
-// Exactness: every result byte follows from a fixed sequence of single-precision operations.
-// The kernels are vectorised across pixels and channels only, never across the taps of one
-// sum, so each accumulator adds its terms in the table's order, one rounding per operation.
+// Exactness: every result byte follows from a fixed sequence of operations. The mapping tables
+// keep single-precision values, each computed in double and rounded once when stored; the
+// pixel kernels accumulate in single precision, rounding after each step. They are vectorised
+// across pixels and channels only, never across the taps of one sum, so each accumulator adds
+// its terms in the table's order.
 #include "resample.hpp"
 
 #include <algorithm>
@@ -67,8 +69,8 @@ std::int32_t ClampIndex(std::int64_t j, std::int32_t lo, std::int32_t hi) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(j, lo, hi - 1));
 }
 
-std::int64_t FloorToInt(float v) { return static_cast<std::int64_t>(std::floor(v)); }
-std::int64_t CeilToInt(float v) { return static_cast<std::int64_t>(std::ceil(v)); }
+std::int64_t FloorToInt(double v) { return static_cast<std::int64_t>(std::floor(v)); }
+std::int64_t CeilToInt(double v) { return static_cast<std::int64_t>(std::ceil(v)); }
 
 // The weights of one entry sum to 1: the single-precision residue of the sum goes to the
 // middle contributor.
@@ -96,17 +98,20 @@ ContributorTable BuildContributorRange(std::int64_t dstCount, std::int32_t srcLo
     }
     return table;
   }
-  const float scale = static_cast<float>(dstCount) / static_cast<float>(sourceCount);
-  const float originShift = static_cast<float>(srcLo) - 0.5f;
+  // Each value the table keeps in single precision (the scale, the window, the centre, the
+  // filter's argument, the weight) is computed in double from singles and integers and rounded
+  // once, when it is stored; the window bounds are taken from the unrounded sums.
+  const float scale = static_cast<float>(static_cast<double>(dstCount) / sourceCount);
+  const double originShift = static_cast<double>(srcLo) - 0.5;
   for (std::int64_t i = first; i < first + count; ++i) {
-    const float sampleCentre = static_cast<float>(i) + 0.5f;
+    const double sampleCentre = static_cast<double>(i) + 0.5;
     if (scale < 1.0f) {
       // Reduction: the window widens by 1 / scale and the kernel is squeezed to match.
       const float r = radius / scale;
-      const float centre = sampleCentre / scale + originShift;
-      const std::int64_t hi = CeilToInt(centre + r);
-      for (std::int64_t j = FloorToInt(centre - r); j <= hi; ++j) {
-        const float distance = (centre - static_cast<float>(j)) * scale;
+      const float centre = static_cast<float>(sampleCentre / scale + originShift);
+      const std::int64_t hi = CeilToInt(double{centre} + r);
+      for (std::int64_t j = FloorToInt(double{centre} - r); j <= hi; ++j) {
+        const float distance = static_cast<float>((centre - static_cast<double>(j)) * scale);
         const float w = filter(distance) * scale;
         if (w != 0.0f) table.Append({ClampIndex(j, srcLo, srcHi), w});
       }
@@ -114,10 +119,10 @@ ContributorTable BuildContributorRange(std::int64_t dstCount, std::int32_t srcLo
       // the nearest sample, kept inside the source, with the full weight.
       if (table.Current().empty()) table.Append({ClampIndex(FloorToInt(centre), srcLo, srcHi), 1.0f});
     } else {
-      const float centre = sampleCentre * (1.0f / scale) + originShift;
-      const std::int64_t hi = CeilToInt(centre + radius);
-      for (std::int64_t j = FloorToInt(centre - radius); j <= hi; ++j) {
-        const float w = filter(centre - static_cast<float>(j));
+      const float centre = static_cast<float>(sampleCentre * (1.0 / scale) + originShift);
+      const std::int64_t hi = CeilToInt(double{centre} + radius);
+      for (std::int64_t j = FloorToInt(double{centre} - radius); j <= hi; ++j) {
+        const float w = filter(static_cast<float>(centre - static_cast<double>(j)));
         if (w != 0.0f) table.Append({ClampIndex(j, srcLo, srcHi), w});
       }
     }

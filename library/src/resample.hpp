@@ -1,9 +1,10 @@
 // Lanczos-3 resampling and nearest-neighbour stretching of 32-bit images. Compiled into the
 // library (mipmaps) and into the program (zoom), so both scale identically.
 //
-// The Lanczos mode is fixed to the bit: single-precision arithmetic, every named operation
-// rounded to single, the vertical pass into an unrounded float row, then the horizontal pass,
-// rounded half to even and clamped. Build it without -ffast-math and without fused
+// The Lanczos mode is fixed to the bit: mapping tables of single-precision weights, each value
+// computed in double and rounded once when stored; single-precision sums rounded after each
+// step, the vertical pass into an unrounded float row, then the horizontal pass, rounded half
+// to even and clamped. Build it without -ffast-math and without fused
 // multiply-add (the source also asks for that by pragma).
 #pragma once
 

@@ -119,6 +119,8 @@ void BlpAssociation::WriteDesktopEntry(const QString& openCaption) const {
             "Exec=" + exec + "\n");
 }
 
+// The same type as the installed package declares: newer databases give *.blp to another
+// format too, so the signature is checked before the name (priority 80); the glob keeps its weight.
 void BlpAssociation::WriteMimePackage() const {
   WriteText(mimePackagePath(),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -127,7 +129,7 @@ void BlpAssociation::WriteMimePackage() const {
             "    <comment>" + XmlText("Blizzard Texture") + "</comment>\n"
             "    <generic-icon name=\"image-x-generic\"/>\n"
             "    <glob pattern=\"*.blp\"/>\n"
-            "    <magic>\n"
+            "    <magic priority=\"80\">\n"
             "      <match type=\"string\" offset=\"0\" value=\"BLP1\"/>\n"
             "      <match type=\"string\" offset=\"0\" value=\"BLP2\"/>\n"
             "    </magic>\n"

@@ -281,6 +281,23 @@ TEST(BlpEncodePaletted, AlphaPlaneDoublesEveryLevel) {
   }
 }
 
+// A 24 x 10 chain ends 3 x 1 -> 1 x 1, a table of fourteen taps: the last level's alpha is
+// 0xC2 (thirteen taps, from a centre rounded step by step, would give 0xC0).
+TEST(BlpEncodePaletted, AlphaOfTheLastLevelComesFromTheFullThreeToOneTable) {
+  Pixels px(24 * 10 * 4);
+  for (std::size_t i = 0; i < px.size() / 4; ++i) {
+    const std::uint8_t bgra[4] = {40, 90, 160, static_cast<std::uint8_t>(i % 24 < 4 ? 255 : 183)};
+    std::copy_n(bgra, 4, &px[4 * i]);
+  }
+  auto r = Record(Kind::Blp2Paletted, 24, 10, true);
+  const auto file = Save(px, r);
+  ASSERT_TRUE(file);
+  const Decoded last = DecodeLevel(file, 4);
+  ASSERT_EQ(last.width, 1);
+  ASSERT_EQ(last.height, 1);
+  EXPECT_EQ(last.pixels[3], 0xC2);
+}
+
 TEST(BlpEncodePaletted, DiffusionIsDeterministicAndLeavesTheCallersPixels) {
   const auto px = Image(96, 64, true);
   const auto original = px;

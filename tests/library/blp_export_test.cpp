@@ -1,4 +1,4 @@
-// The BLP loads through the shared library, as the program calls them: the legacy exports
+// The BLP loads through the shared library, as the program calls them: the unbounded exports
 // without a length and the Ex twins, and an exception crossing the boundary by type.
 #include <gtest/gtest.h>
 
@@ -47,7 +47,7 @@ std::vector<std::uint8_t> TinyBlp2() {
 const std::vector<std::uint8_t> kPixels = {0, 0, 0, 255, 10, 20, 30, 128,
                                            20, 40, 60, 64, 30, 60, 90, 0};
 
-TEST(BlpExports, LegacyAndLengthTakingLoadsAgree) {
+TEST(BlpExports, UnboundedAndLengthTakingLoadsAgree) {
   const auto file = TinyBlp2();
   TBLPHeader h{};
   TBLPHeader* ref = &h;
@@ -117,9 +117,9 @@ class FourBytesBeforeAGuardPage {
   std::uint8_t* base_ = nullptr;
 };
 
-// The legacy loads have no length, but a file image without their signature is read no
+// The unbounded loads have no length, but a file image without their signature is read no
 // further than the signature: nothing is known about what follows it.
-TEST(BlpExports, LegacyLoadsOfOtherFilesReadOnlyTheSignature) {
+TEST(BlpExports, UnboundedLoadsOfOtherFilesReadOnlyTheSignature) {
   std::vector<std::uint8_t> px(16, 0xEE);
   std::uint16_t w = 7, h = 9;
   for (const char* other : {"PNG!", "BLP3", "DDS_"}) {

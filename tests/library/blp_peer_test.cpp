@@ -127,7 +127,11 @@ class BlpPeerReference : public testing::TestWithParam<Reference> {};
 
 // Tolerances, measured on these files:
 // - paletted and BGRA content: exact;
-// - DXT colour: 7, our endpoints widen by shifting and the references by bit replication;
+// - DXT colour against Pillow's references: 7 (measured 3 and 6), they come from Pillow's BLP
+//   reader, which widens endpoints by shifting (31 -> 248) where the format replicates bits;
+// - DXT colour against the Pinta365 references: 1, and 2 for DXT3 (measured), that writer
+//   widens and interpolates with its own rounding. Pillow's and ImageMagick's DDS readers, given
+//   the same blocks, agree with ours exactly (tests/interop/check_peer_dxt.py);
 //   DXT5 alpha: 1, the references round interpolated alpha differently;
 // - Pillow's JPEG reference: exact (the same libjpeg integer DCT; the level is opaque);
 // - the image-blp JPEG files against the sources they were made from: 12 and 4 (alpha) for
@@ -161,14 +165,14 @@ INSTANTIATE_TEST_SUITE_P(
         Reference{"Pillow/blp2_dxt1.blp", "Pillow/blp2_dxt1.png", 7, kIgnore},
         Reference{"Pillow/blp2_dxt1a.blp", "Pillow/blp2_dxt1a.png", 7, 0},
         Reference{"Pillow/blp2_raw.blp", "Pillow/blp2_raw.png", 0, kIgnore},
-        Reference{"Pinta365-blp/1024x64_DXT5.blp", "Pinta365-blp/1024x64_DXT5.png", 7, kIgnore},
-        Reference{"Pinta365-blp/256x256_DTX1.blp", "Pinta365-blp/256x256_DTX1.png", 7, 0},
+        Reference{"Pinta365-blp/1024x64_DXT5.blp", "Pinta365-blp/1024x64_DXT5.png", 1, kIgnore},
+        Reference{"Pinta365-blp/256x256_DTX1.blp", "Pinta365-blp/256x256_DTX1.png", 1, 0},
         Reference{"Pinta365-blp/512x256_BGRA.blp", "Pinta365-blp/512x256_BGRA.png", 0, 0},
         Reference{"Pinta365-blp/512x64_palette.blp", "Pinta365-blp/512x64_palette.png", 0, 0},
-        Reference{"Pinta365-blp/64x64_DXT1.blp", "Pinta365-blp/64x64_DXT1.png", 7, 0},
-        Reference{"Pinta365-blp/64x64_DXT3.blp", "Pinta365-blp/64x64_DXT3.png", 7, 0},
+        Reference{"Pinta365-blp/64x64_DXT1.blp", "Pinta365-blp/64x64_DXT1.png", 1, 0},
+        Reference{"Pinta365-blp/64x64_DXT3.blp", "Pinta365-blp/64x64_DXT3.png", 2, 0},
         Reference{"Pinta365-blp/64x64_palette.blp", "Pinta365-blp/64x64_palette.png", 0, 0},
-        Reference{"Pinta365-blp/cloud_wispy_mod.blp", "Pinta365-blp/cloud_wispy_mod.png", 7, 1},
+        Reference{"Pinta365-blp/cloud_wispy_mod.blp", "Pinta365-blp/cloud_wispy_mod.png", 0, 1},
         Reference{"Pinta365-blp/facialupperhair05_01_hd.blp",
                   "Pinta365-blp/facialupperhair05_01_hd.png", 0, 0},
         Reference{"image-blp/simple_with_alpha.blp", "image-blp/test_image_source.png", 0, 0},

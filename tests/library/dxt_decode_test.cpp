@@ -63,22 +63,26 @@ INSTANTIATE_TEST_SUITE_P(
         // Black endpoints, c0 <= c1: three-colour mode, index 3 is transparent black.
         ColorCase{"Dxt1BlackThreeColor", Format::Dxt1, 0x0000, 0x0000,
                   {{{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 0}}}},
-        // Widening by shifts only: 0xFFFF is 248, 252, 248; thirds truncate.
+        // Widening by bit replication: 0xFFFF is white 255, 255, 255; thirds truncate.
         ColorCase{"Dxt1WhiteBlack", Format::Dxt1, 0xFFFF, 0x0000,
-                  {{{248, 252, 248, 255}, {0, 0, 0, 255}, {165, 168, 165, 255},
-                    {82, 84, 82, 255}}}},
+                  {{{255, 255, 255, 255}, {0, 0, 0, 255}, {170, 170, 170, 255},
+                    {85, 85, 85, 255}}}},
         ColorCase{"Dxt1RedBlue", Format::Dxt1, 0xF800, 0x001F,
-                  {{{0, 0, 248, 255}, {248, 0, 0, 255}, {82, 0, 165, 255},
-                    {165, 0, 82, 255}}}},
+                  {{{0, 0, 255, 255}, {255, 0, 0, 255}, {85, 0, 170, 255},
+                    {170, 0, 85, 255}}}},
         ColorCase{"Dxt1BlueRedThreeColor", Format::Dxt1, 0x001F, 0xF800,
-                  {{{248, 0, 0, 255}, {0, 0, 248, 255}, {124, 0, 124, 255}, {0, 0, 0, 0}}}},
+                  {{{255, 0, 0, 255}, {0, 0, 255, 255}, {127, 0, 127, 255}, {0, 0, 0, 0}}}},
+        // Low bits are copied from the high ones: 0x8410 is 132, 130, 132, not 128.
+        ColorCase{"Dxt1MidGreyAndLevelOne", Format::Dxt1, 0x8410, 0x0821,
+                  {{{132, 130, 132, 255}, {8, 4, 8, 255}, {90, 88, 90, 255},
+                    {49, 46, 49, 255}}}},
         // DXT3 and DXT5 colour blocks are always in four-colour mode.
         ColorCase{"Dxt3BlueRed", Format::Dxt3, 0x001F, 0xF800,
-                  {{{248, 0, 0, 255}, {0, 0, 248, 255}, {165, 0, 82, 255},
-                    {82, 0, 165, 255}}}},
+                  {{{255, 0, 0, 255}, {0, 0, 255, 255}, {170, 0, 85, 255},
+                    {85, 0, 170, 255}}}},
         ColorCase{"Dxt5BlueRed", Format::Dxt5, 0x001F, 0xF800,
-                  {{{248, 0, 0, 255}, {0, 0, 248, 255}, {165, 0, 82, 255},
-                    {82, 0, 165, 255}}}},
+                  {{{255, 0, 0, 255}, {0, 0, 255, 255}, {170, 0, 85, 255},
+                    {85, 0, 170, 255}}}},
         ColorCase{"Dxt5Black", Format::Dxt5, 0x0000, 0x0000,
                   {{{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}}}}),
     [](const auto& info) { return info.param.name; });
@@ -113,7 +117,7 @@ TEST_P(Dxt5AlphaBlock, DecodesTheAlphaTable) {
   const auto px = DecodeOne(Format::Dxt5, block);
   for (int p = 0; p < 16; ++p) {
     EXPECT_EQ(px[4 * p + 3], c.values[p % 8]) << "pixel " << p;
-    EXPECT_EQ(px[4 * p + 2], 248) << "pixel " << p;
+    EXPECT_EQ(px[4 * p + 2], 255) << "pixel " << p;
   }
 }
 
@@ -136,7 +140,7 @@ TEST(DxtDecode, Dxt3NibblesAreMultipliedBy17) {
   const auto px = DecodeOne(Format::Dxt3, block);
   for (int p = 0; p < 16; ++p) {
     EXPECT_EQ(px[4 * p + 3], 17 * p) << "pixel " << p;
-    EXPECT_EQ(px[4 * p + 1], 252) << "pixel " << p;
+    EXPECT_EQ(px[4 * p + 1], 255) << "pixel " << p;
   }
   EXPECT_EQ(px[4 * 8 + 3], 136);
   EXPECT_EQ(px[4 * 15 + 3], 255);
@@ -170,8 +174,9 @@ std::vector<std::uint8_t> SolidBlocks(Format f, std::size_t count) {
 
 Pixel ExpectedPixelOfBlock(Format f, std::size_t k) {
   const unsigned c = ColorOfBlock(k);
-  return {static_cast<std::uint8_t>((c & 31) << 3), static_cast<std::uint8_t>(((c >> 5) & 63) << 2),
-          static_cast<std::uint8_t>((c >> 11) << 3), AlphaOfBlock(f, k)};
+  const unsigned b = c & 31, g = (c >> 5) & 63, r = c >> 11;
+  return {static_cast<std::uint8_t>(b << 3 | b >> 2), static_cast<std::uint8_t>(g << 2 | g >> 4),
+          static_cast<std::uint8_t>(r << 3 | r >> 2), AlphaOfBlock(f, k)};
 }
 
 struct LevelCase {

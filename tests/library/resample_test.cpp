@@ -48,24 +48,21 @@ Table Build(int dstCount, int srcCount) {
     return table;
   }
   if (srcCount == 0 || dstCount == 0) return {};
+  // Each value kept in single precision is evaluated in double and rounded once, when stored;
+  // the window bounds come from the unrounded sums.
   const float radius = 2.0f;
-  const float scale = float(dstCount) / float(srcCount);
+  const float scale = float(double(dstCount) / double(srcCount));
   for (int i = 0; i < dstCount; ++i) {
     auto& entry = table[i];
-    float centre, lo, hi;
-    if (scale < 1.0f) {
-      const float r = radius / scale;
-      centre = (float(i) + 0.5f) / scale + (0.0f - 0.5f);
-      lo = std::floor(centre - r);
-      hi = std::ceil(centre + r);
-    } else {
-      centre = (float(i) + 0.5f) * (1.0f / scale) + (0.0f - 0.5f);
-      lo = std::floor(centre - radius);
-      hi = std::ceil(centre + radius);
-    }
+    const bool reducing = scale < 1.0f;
+    const float r = reducing ? radius / scale : radius;
+    const float centre = reducing ? float((i + 0.5) / double(scale) + (0 - 0.5))
+                                  : float((i + 0.5) * (1.0 / double(scale)) + (0 - 0.5));
+    const double lo = std::floor(double(centre) - double(r));
+    const double hi = std::ceil(double(centre) + double(r));
     for (int j = int(lo); j <= int(hi); ++j) {
-      const float w = scale < 1.0f ? Lanczos((centre - float(j)) * scale) * scale
-                                   : Lanczos(centre - float(j));
+      const float w = reducing ? Lanczos(float((double(centre) - j) * double(scale))) * scale
+                               : Lanczos(float(double(centre) - j));
       if (w != 0.0f) entry.push_back({std::clamp(j, 0, srcCount - 1), w});
     }
     float running = -1.0f;
@@ -178,6 +175,27 @@ TEST(ContributorTable, TwoToOneTakesTenClampedTapsWithTheResidueOnTheMiddle) {
   const float middle = ormel::LanczosWeight((0.5f - 0.0f) * 0.5f) * 0.5f;
   EXPECT_EQ(entry[4].weight, middle - running);
   EXPECT_NE(running, 0.0f);  // the case really has a residue to place
+}
+
+// Three to one: scale 1/3 is 0.33333334f, so the centre (0.5 / scale - 0.5, rounded once) is
+// 0.99999994 and the window (6.0) starts below -5: fourteen taps, j = -6..7, each weighed at
+// (centre - j) * scale formed in double and rounded once. Rounding each operation to single
+// instead gives the centre 1.0 and thirteen taps.
+TEST(ContributorTable, ThreeToOneCentreIsRoundedOnceAndTakesFourteenTaps) {
+  const auto table = ormel::BuildContributors(0, 1, 0, 3, ormel::LanczosWeight, 2.0f);
+  ASSERT_EQ(table.size(), 1u);
+  const auto entry = table[0];
+  ASSERT_EQ(entry.size(), 14u);
+  const float centre = 0.99999994f;
+  for (int k = 0; k < 14; ++k) {
+    const int j = k - 6;
+    EXPECT_EQ(entry[k].pos, std::clamp(j, 0, 2)) << k;
+    if (k != 6) {
+      const float scale = 1.0f / 3.0f;
+      EXPECT_EQ(entry[k].weight, ormel::LanczosWeight(float((double(centre) - j) * scale)) * scale)
+          << k;
+    }
+  }
 }
 
 TEST(ContributorTable, SameSizeIsCentredWithTinySideWeights) {

@@ -46,11 +46,11 @@ TEST(TgaDdsExports, PalettedTgaSaveLowersTheMapLengthAndLoadsBack) {
   std::vector<std::uint8_t> file(header.begin(), header.end());
   file.insert(file.end(), data, data + size);
   BLP_FreeMem(&data);
-  std::vector<std::uint8_t> legacy(6 * 4 * 3), bounded(6 * 4 * 3);
-  TGA_LoadFromMemory(file.data(), legacy.data());
+  std::vector<std::uint8_t> unbounded(6 * 4 * 3), bounded(6 * 4 * 3);
+  TGA_LoadFromMemory(file.data(), unbounded.data());
   TGA_LoadFromMemoryEx(file.data(), file.size(), bounded.data(), bounded.size());
-  EXPECT_EQ(legacy, bounded);
-  for (int i = 0; i < 24; ++i) EXPECT_EQ(legacy[i * 3], i < 9 ? 200 : 20) << i;
+  EXPECT_EQ(unbounded, bounded);
+  for (int i = 0; i < 24; ++i) EXPECT_EQ(unbounded[i * 3], i < 9 ? 200 : 20) << i;
 }
 
 TEST(TgaDdsExports, DdsSaveAndBothLoads) {
@@ -72,13 +72,13 @@ TEST(TgaDdsExports, DdsSaveAndBothLoads) {
   EXPECT_EQ(data[28], 4);
   EXPECT_EQ(data[112], 0);
 
-  std::vector<std::uint8_t> legacy(16 * 8 * 4), bounded(16 * 8 * 4);
+  std::vector<std::uint8_t> unbounded(16 * 8 * 4), bounded(16 * 8 * 4);
   std::uint16_t w = 0, h = 0;
-  DDS_LoadFromMemory(data, legacy.data(), 0, &w, &h);
+  DDS_LoadFromMemory(data, unbounded.data(), 0, &w, &h);
   EXPECT_EQ(w, 16);
   EXPECT_EQ(h, 8);
   DDS_LoadFromMemoryEx(data, size, bounded.data(), bounded.size(), &w, &h);
-  EXPECT_EQ(legacy, px);
+  EXPECT_EQ(unbounded, px);
   EXPECT_EQ(bounded, px);
 
   // A length that cuts the top level is refused by the bounded twin.

@@ -1,0 +1,10 @@
+# Run by CPack over its staging folder: gzip -9n every manual page not yet compressed.
+file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
+foreach(page IN LISTS pages)
+  if(page MATCHES "/share/man/.*\\.[0-9][a-z]*$" AND NOT IS_SYMLINK "${page}")
+    execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "cannot compress ${page}")
+    endif()
+  endif()
+endforeach()

@@ -1,0 +1,178 @@
+#include "qblphandler.hpp"
+
+#include <QImage>
+#include <QIODevice>
+#include <QSize>
+#include <QVariant>
+
+#include <cstring>
+
+#include "texture_image.hpp"
+
+using ondrel::texture::BlpTexture;
+using ondrel::texture::Pixels;
+using ondrel::texture::WriteKind;
+using ondrel::texture::WriteOptions;
+
+namespace {
+
+// The viewer reads no larger file either.
+constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+
+std::span<const std::uint8_t> Bytes(const QByteArray& a) {
+  return {reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size())};
+}
+
+// The rest of the device, at most `limit` bytes; empty when there is more. Reads what is there,
+// never reserving the limit (QIODevice::read(limit) would).
+QByteArray ReadUpTo(QIODevice& device, qint64 limit) {
+  if (!device.isSequential()) {
+    const qint64 remaining = device.size() - device.pos();
+    return remaining <= limit ? device.read(remaining) : QByteArray();
+  }
+  QByteArray bytes;
+  for (;;) {
+    const QByteArray chunk = device.read(1 << 20);
+    if (chunk.isEmpty() && !device.waitForReadyRead(1000)) break;
+    bytes += chunk;
+    if (bytes.size() > limit) return {};
+  }
+  return bytes;
+}
+
+QImage::Format FormatFor(const BlpTexture& texture) {
+  return texture.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+}
+
+}  // namespace
+
+bool QBlpHandler::canRead(QIODevice* device) {
+  if (device == nullptr) return false;
+  const QByteArray magic = device->peek(4);
+  return magic == "BLP1" || magic == "BLP2";
+}
+
+bool QBlpHandler::canRead() const {
+  if (state_ == State::Ready) return true;
+  if (state_ == State::Failed || !canRead(device())) return false;
+  const_cast<QBlpHandler*>(this)->setFormat("blp");
+  return true;
+}
+
+bool QBlpHandler::ensureOpen() const {
+  if (state_ != State::Unread) return state_ == State::Ready;
+  state_ = State::Failed;
+  try {
+    QIODevice* d = device();
+    if (d == nullptr || !canRead(d)) return false;
+    file_ = ReadUpTo(*d, kMaxFileBytes);
+    texture_ = BlpTexture::Open(Bytes(file_));
+    if (!texture_) return false;
+    state_ = State::Ready;
+    return true;
+  } catch (...) {
+    texture_.reset();
+    file_.clear();
+    return false;
+  }
+}
+
+bool QBlpHandler::read(QImage* image) {
+  if (image == nullptr || !ensureOpen()) return false;
+  try {
+    const QImage::Format format = FormatFor(*texture_);
+    const auto expected = texture_->levelSize(level_);
+    QImage result;
+    // Checked against the reader's allocation limit before decoding anything.
+    if (!allocateImage(QSize(int(expected.width), int(expected.height)), format, &result))
+      return false;
+    const Pixels pixels = texture_->decode(level_);
+    if (!(pixels.size == expected) &&
+        !allocateImage(QSize(int(pixels.size.width), int(pixels.size.height)), format, &result))
+      return false;
+    ondrel::texture::CopyPixels(pixels, result);
+    *image = std::move(result);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool QBlpHandler::write(const QImage& image) {
+  try {
+    if (image.isNull() || device() == nullptr) return false;
+    const bool alpha = image.hasAlphaChannel();
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    Pixels pixels;
+    pixels.size = {std::uint32_t(argb.width()), std::uint32_t(argb.height())};
+    const std::size_t row = std::size_t(argb.width()) * 4;
+    pixels.bgra.resize(row * std::size_t(argb.height()));
+    for (int y = 0; y < argb.height(); ++y)
+      std::memcpy(pixels.bgra.data() + row * std::size_t(y), argb.constScanLine(y), row);
+
+    WriteOptions options;
+    const QByteArray kind = subType_.toLower();
+    if (kind == "jpeg" || kind == "jpg") {
+      options.kind = WriteKind::Jpeg;
+    } else if (kind != "dxt") {
+      return false;
+    }
+    if (quality_ >= 0) options.jpegQuality = quality_;
+    const std::vector<std::uint8_t> file = ondrel::texture::WriteBlp(pixels, alpha, options);
+    return device()->write(reinterpret_cast<const char*>(file.data()), qint64(file.size())) ==
+           qint64(file.size());
+  } catch (...) {
+    return false;
+  }
+}
+
+QVariant QBlpHandler::option(ImageOption option) const {
+  switch (option) {
+    case SubType:
+      if (state_ == State::Unread && device() != nullptr && device()->isReadable() && canRead(device()))
+        ensureOpen();
+      if (texture_) {
+        if (texture_->isJpeg()) return QByteArray("jpeg");
+        if (texture_->isBlp1() || texture_->header().Encoding == 1) return QByteArray("paletted");
+        return texture_->header().Encoding == 2 ? QByteArray("dxt") : QByteArray("bgra");
+      }
+      return subType_;
+    case SupportedSubTypes:
+      return QVariant::fromValue(QList<QByteArray>{"dxt", "jpeg"});
+    case Quality:
+      return quality_;
+    case Size:
+      if (ensureOpen()) {
+        const auto s = texture_->levelSize(level_);
+        return QSize(int(s.width), int(s.height));
+      }
+      return {};
+    case ImageFormat:
+      if (ensureOpen()) return FormatFor(*texture_);
+      return {};
+    default:
+      return {};
+  }
+}
+
+void QBlpHandler::setOption(ImageOption option, const QVariant& value) {
+  if (option == SubType) subType_ = value.toByteArray();
+  if (option == Quality) quality_ = value.toInt();
+}
+
+bool QBlpHandler::supportsOption(ImageOption option) const {
+  return option == Size || option == ImageFormat || option == SubType ||
+         option == SupportedSubTypes || option == Quality;
+}
+
+int QBlpHandler::imageCount() const { return ensureOpen() ? texture_->levelCount() : 0; }
+
+bool QBlpHandler::jumpToImage(int imageNumber) {
+  if (!ensureOpen() || imageNumber < 0 || imageNumber >= texture_->levelCount()) return false;
+  level_ = imageNumber;
+  return true;
+}
+
+bool QBlpHandler::jumpToNextImage() { return jumpToImage(level_ + 1); }
+
+int QBlpHandler::currentImageNumber() const { return level_; }

@@ -1,0 +1,126 @@
+// ondrel-thumbnailer run as a file manager runs it, over every BLP file we have: a PNG of the
+// right size, or a clean exit with status 1 and no output; never a crash, never a hang.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Outcome {
+  bool finished = false;
+  QProcess::ExitStatus status = QProcess::CrashExit;
+  int code = -1;
+  QString error;
+};
+
+Outcome Thumbnail(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(ONDREL_THUMBNAILER), arguments);
+  Outcome run;
+  if (!process.waitForStarted(10000)) return run;
+  run.finished = process.waitForFinished(30000);
+  if (!run.finished) {
+    process.kill();
+    process.waitForFinished();
+    return run;
+  }
+  run.status = process.exitStatus();
+  run.code = process.exitCode();
+  run.error = QString::fromLocal8Bit(process.readAllStandardError());
+  return run;
+}
+
+QStringList AllBlpFiles() {
+  QStringList files;
+  for (const char* root : {ONDREL_SOURCE_DIR "/fuzz/corpus/fuzz_blp", ONDREL_FIXTURES "/blp",
+                           ONDREL_PEER_BLP}) {
+    QDirIterator it(QString::fromUtf8(root), {"*.blp"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) files << it.next();
+  }
+  return files;
+}
+
+TEST(Thumbnailer, EveryFileGivesAFittingPngOrACleanRefusal) {
+  QTemporaryDir out;
+  ASSERT_TRUE(out.isValid());
+  const QStringList files = AllBlpFiles();
+  ASSERT_GE(files.size(), 45);
+  int written = 0;
+  for (const QString& input : files) {
+    for (int size : {32, 128, 256}) {
+      SCOPED_TRACE((input + " at " + QString::number(size)).toStdString());
+      const QString output = out.filePath("thumb.png");
+      QFile::remove(output);
+      const Outcome run = Thumbnail({"-s", QString::number(size), input, output});
+      ASSERT_TRUE(run.finished) << "hangs";
+      ASSERT_EQ(run.status, QProcess::NormalExit) << "crashes";
+      if (run.code != 0) {
+        EXPECT_EQ(run.code, 1);
+        EXPECT_FALSE(run.error.isEmpty());
+        EXPECT_FALSE(QFile::exists(output));
+        continue;
+      }
+      const QImage thumbnail(output, "png");
+      ASSERT_FALSE(thumbnail.isNull());
+      EXPECT_LE(thumbnail.width(), size);
+      EXPECT_LE(thumbnail.height(), size);
+      ++written;
+    }
+  }
+  EXPECT_GE(written, 3 * 38);  // all but the eight refused peer files
+}
+
+TEST(Thumbnailer, TakesTheLargestLevelThatFitsAndKeepsAlpha) {
+  const struct {
+    const char* file;
+    int size;
+    QSize expected;
+    bool alpha;
+  } cases[] = {
+      {"/Pinta365-blp/256x256_DTX1.blp", 256, {256, 256}, false},  // level 0 fits
+      {"/Pinta365-blp/256x256_DTX1.blp", 200, {128, 128}, false},  // level 1
+      {"/Pinta365-blp/512x64_palette.blp", 128, {128, 16}, true},  // level 2
+      {"/Pinta365-blp/cloud_wispy_mod.blp", 64, {64, 64}, true},
+      {"/Pinta365-blp/1024x64_DXT5.blp", 256, {256, 16}, true},    // one level: scaled down
+      {"/Pillow/blp2_dxt1a.blp", 256, {16, 16}, true},             // never scaled up
+  };
+  QTemporaryDir out;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.size));
+    const QString output = out.filePath("thumb.png");
+    const Outcome run = Thumbnail({"-s", QString::number(c.size),
+                               QStringLiteral(ONDREL_PEER_BLP) + c.file, output});
+    ASSERT_EQ(run.code, 0) << run.error.toStdString();
+    const QImage thumbnail(output, "png");
+    EXPECT_EQ(thumbnail.size(), c.expected);
+    EXPECT_EQ(thumbnail.hasAlphaChannel(), c.alpha);
+  }
+}
+
+TEST(Thumbnailer, RefusesOtherFilesAndWrongCommandLines) {
+  QTemporaryDir out;
+  const QString output = out.filePath("thumb.png");
+  QFile text(out.filePath("x.blp"));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("a text file named like a texture\n");
+  text.close();
+  EXPECT_EQ(Thumbnail({"-s", "128", text.fileName(), output}).code, 1);
+  EXPECT_EQ(Thumbnail({"-s", "128", ONDREL_FIXTURES "/png/rgba8.png", output}).code, 1);
+  EXPECT_EQ(Thumbnail({"-s", "128", out.filePath("missing.blp"), output}).code, 1);
+  EXPECT_FALSE(QFile::exists(output));
+
+  const QString blp = QStringLiteral(ONDREL_FIXTURES "/blp/blp2_dxt1.blp");
+  EXPECT_EQ(Thumbnail({"-s", "0", blp, output}).code, 2);
+  EXPECT_EQ(Thumbnail({"-s", "big", blp, output}).code, 2);
+  EXPECT_EQ(Thumbnail({blp, output}).code, 2);
+  // An output it cannot write is a refusal, not a crash.
+  EXPECT_EQ(Thumbnail({"-s", "128", blp, out.filePath("no/such/folder/thumb.png")}).code, 1);
+}
+
+}  // namespace
