@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "file_lists.hpp"
+#include "picture_formats.hpp"
 
 namespace ondrel {
 
