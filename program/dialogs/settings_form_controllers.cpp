@@ -47,7 +47,7 @@ std::array<QUrl, 3> AboutLinks(const QString& programFolder) {
     }
   root = QDir::cleanPath(root) + '/';
   return {QUrl::fromLocalFile(root + QStringLiteral("README.md")),
-          QUrl::fromLocalFile(root + QStringLiteral("docs/windows.md")),
+          QUrl::fromLocalFile(root + QStringLiteral("docs/user-guide.md")),
           QUrl::fromLocalFile(root + QStringLiteral("docs/"))};
 }
 

@@ -101,6 +101,6 @@ TEST(AboutWindow, LibraryVersionLine) {
 TEST(AboutWindow, LinksOpenOurOwnDocuments) {
   const auto links = AboutLinks(QString(ONDREL_SOURCE_DIR) + "/build/bin/");
   EXPECT_EQ(links[0], QUrl::fromLocalFile(QString(ONDREL_SOURCE_DIR) + "/README.md"));
-  EXPECT_TRUE(links[1].toLocalFile().endsWith("/docs/windows.md"));
+  EXPECT_TRUE(links[1].toLocalFile().endsWith("/docs/user-guide.md"));
   for (const QUrl& link : links) EXPECT_TRUE(link.isLocalFile());
 }
