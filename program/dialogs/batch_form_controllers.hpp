@@ -26,7 +26,7 @@ struct ConvertFormContext {
   std::function<void()> openAlphaDialog;
   int threads = 1;
   // How one file is converted; the image layer's by default.
-  std::function<ConvertOneFile(const ConversionSettings&)> conversion = ImageLayerConversion;
+  std::function<ConvertOneFile(const ConversionSettings&)> conversion = BatchEngineConversion;
   DialogTexts texts;
   std::shared_ptr<DialogPrompts> prompts = QtPrompts();
 };

@@ -1,6 +1,8 @@
 #include "converter_plan.hpp"
 
+#include "conversion_plan.hpp"
 #include "file_lists.hpp"
+#include "target_format.hpp"
 
 #include <QFileInfo>
 
@@ -32,26 +34,22 @@ QStringList SourceExtensions(const std::array<bool, 6>& sourceFormats) {
 
 QStringList ConverterFileList(const ConverterRequest& request) {
   QStringList files;
-  const QString folder = WithTrailingBackslash(request.sourceFolder);
-  for (const QString& extension : SourceExtensions(request.sourceFormats))
-    ListFilesByExtension(folder, extension, request.subfolders, files);
+  for (const batch::SourceFile& file : batch::ListSourceFiles(WithTrailingBackslash(request.sourceFolder),
+                                                             SourceExtensions(request.sourceFormats),
+                                                             request.subfolders))
+    files << file.path;
   return files;
 }
 
 QString DestinationExtension(int destFormat) {
-  static const char* const kExtensions[] = {".bmp", ".tga", ".blp", ".blp", ".jpg", ".png", ".dds"};
   if (destFormat < 0 || destFormat > 6) return {};
-  return QString::fromLatin1(kExtensions[destFormat]);
+  return batch::TargetExtension(batch::TargetFormat(destFormat));  // the same order
 }
 
 QString ConverterTargetName(const QString& file, const QString& sourceFolder,
                             const QString& destFolder, bool folderStruct, int destFormat) {
   // The relative path is kept whole: a cut path would write somewhere else.
-  QString part = folderStruct && file.startsWith(sourceFolder) ? file.mid(sourceFolder.size())
-                                                               : QFileInfo(file).fileName();
-  const qsizetype dot = part.lastIndexOf('.');
-  if (dot > part.lastIndexOf('/')) part.truncate(dot);
-  return destFolder + part + DestinationExtension(destFormat);
+  return batch::TargetName({file, sourceFolder}, destFolder, folderStruct, batch::TargetFormat(destFormat));
 }
 
 }  // namespace ondrel::dialogs

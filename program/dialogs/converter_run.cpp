@@ -1,6 +1,6 @@
 #include "converter_run.hpp"
 
-#include "image_layer_calls.hpp"
+#include "image_access.hpp"
 
 #include <QDir>
 #include <QFileInfo>
@@ -114,19 +114,20 @@ ConverterRunResult RunConversion(const std::vector<ConverterJob>& jobs, const Co
   return result;  // the jthreads join here; after a Stop they finish only their current file
 }
 
-ConvertOneFile ImageLayerConversion(const ConversionSettings& settings) {
+ConvertOneFile BatchEngineConversion(const ConversionSettings& settings) {
   return [settings](const ConverterJob& job) {
-    TBitmap work;
-    switch (LoadForConversion(job.source, work)) {
-      case LoadOutcome::Failed: return FileOutcome::LoadFailed;
-      case LoadOutcome::NothingLoaded: return FileOutcome::Skipped;
-      case LoadOutcome::Loaded: break;
-    }
-    // mkpath, not a check-then-create: workers may make the same folder at once.
-    if (settings.folderStruct) QDir().mkpath(QFileInfo(job.target).path());
+    batch::LoadedPicture loaded;
     try {
-      SaveInConverterFormat(job.target, work, settings.destFormat, settings.alphaTreatment,
-                            work.pixelFormat() == PixelFormat::Bit32, settings.options);
+      loaded = batch::LoadPicture(job.source, 0);
+    } catch (const batch::BatchError&) {
+      return FileOutcome::LoadFailed;
+    }
+    try {
+      const bool hasAlpha = batch::ApplyAlpha(loaded.bitmap, batch::AlphaTreatment(settings.alphaTreatment));
+      // mkpath, not a check-then-create: workers may make the same folder at once.
+      if (settings.folderStruct) QDir().mkpath(QFileInfo(job.target).path());
+      batch::SavePicture(job.target, loaded.bitmap, batch::TargetFormat(settings.destFormat), settings.options,
+                         hasAlpha);
     } catch (const std::exception&) {
       return FileOutcome::Skipped;  // a failing save is skipped without a message
     }

@@ -48,8 +48,8 @@ struct ConversionSettings {
   FileFormatOptions options = DesignedFileFormatOptions();
 };
 
-// Converting through the image layer: the target's folder made first (with folderStruct),
-// a save error skipped.
-ConvertOneFile ImageLayerConversion(const ConversionSettings& settings);
+// Converting through the batch engine (the one ondrel-convert uses): the target's folder
+// made first (with folderStruct), a save error skipped.
+ConvertOneFile BatchEngineConversion(const ConversionSettings& settings);
 
 }  // namespace ondrel::dialogs

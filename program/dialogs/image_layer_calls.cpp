@@ -24,21 +24,4 @@ void SaveInOptionsFormat(const QString& fileName, const TBitmap& picture, int fo
   }
 }
 
-void SaveInConverterFormat(const QString& fileName, const TBitmap& picture, int destFormat,
-                           std::uint8_t alphaTreatment, bool imageHasAlpha,
-                           const FileFormatOptions& options) {
-  // Converter order BMP, TGA, BLP1, BLP2, JPG, PNG, DDS in the options window's order.
-  static constexpr int kOptionsFormat[] = {6, 3, 0, 1, 5, 4, 2};
-  if (destFormat < 0 || destFormat > 6) throw std::invalid_argument("no such destination format");
-  SaveInOptionsFormat(fileName, picture, kOptionsFormat[destFormat], alphaTreatment, imageHasAlpha, options);
-}
-
-LoadOutcome LoadForConversion(const QString& fileName, TBitmap& target) {
-  bool failed = false;
-  target.clear();
-  OpenImage(fileName, target, OpenOptions{}, [&failed](const QString&) { failed = true; });
-  if (failed) return LoadOutcome::Failed;
-  return target.empty() ? LoadOutcome::NothingLoaded : LoadOutcome::Loaded;
-}
-
 }  // namespace ondrel::dialogs

@@ -69,7 +69,7 @@ ConverterRunResult RunJobs(const std::vector<ConverterJob>& jobs, const Conversi
   ConverterRunHooks hooks;
   hooks.showLoadError = [&](const QString& name) { record.loadErrors << name; };
   hooks.progress = [&](int done) { record.progress.push_back(done); };
-  return RunConversion(jobs, ImageLayerConversion(settings), hooks, stop, threads);
+  return RunConversion(jobs, BatchEngineConversion(settings), hooks, stop, threads);
 }
 
 }  // namespace
