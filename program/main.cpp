@@ -1,49 +1,12 @@
-// Ondrel's start: decide first or second instance before any window exists, then run the
-// application with the hand-off listener. The main window is still a stand-in that shows the
-// codec library's version; a handed-off path becomes its title.
+// Ondrel's start: decide first or second instance before any window exists, then create the
+// eight windows and show the main window, whose first showing loads the settings and the
+// language, opens the command-line file and starts the hand-off listener.
 #include <QApplication>
-#include <QEvent>
-#include <QLabel>
-#include <QMainWindow>
 #include <QString>
 
-#include "TEventWaitThread.hpp"
-#include "hand_off.hpp"
-#include "ormel_blp.h"
+#include "create_windows.hpp"
+#include "ondrel_shell.hpp"
 #include "start_up.hpp"
-
-namespace {
-
-class StandInMainWindow : public QMainWindow {
- public:
-  explicit StandInMainWindow(ondrel::SingleInstance* instance) : instance_(instance) {
-    setObjectName("OndrelForm");
-    setWindowTitle("Ondrel");
-    std::uint16_t major = 0, minor = 0, release = 0, build = 0;
-    GetLibraryVersion(&major, &minor, &release, &build);
-    auto* version = new QLabel(
-        QString("ormel_blp %1.%2.%3.%4").arg(major).arg(minor).arg(release).arg(build));
-    version->setObjectName("lblVersion");
-    version->setAlignment(Qt::AlignCenter);
-    setCentralWidget(version);
-    resize(480, 320);
-  }
-
- protected:
-  bool event(QEvent* e) override {
-    if (e->type() == ondrel::HandOffEvent && instance_ != nullptr) {
-      ondrel::HandleHandOff(*this, *instance_,
-                            [this](const QString& path) { setWindowTitle("Ondrel - " + path); });
-      return true;
-    }
-    return QMainWindow::event(e);
-  }
-
- private:
-  ondrel::SingleInstance* instance_;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   auto start = ondrel::DecideStart(argc, argv);
@@ -51,10 +14,11 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ondrel");
-  ondrel::SingleInstance* instance = start.instance ? &*start.instance : nullptr;
-  StandInMainWindow window(instance);
-  window.show();
-  // Declared after the window, so it stops before the window it posts to is destroyed.
-  ondrel::TEventWaitThread listener(instance ? instance->eventSocket() : -1, &window);
+  const ondrel::OndrelWindows windows = ondrel::CreateWindows();
+  // Declared after the windows, so it (and its listener) goes before them.
+  ondrel::OndrelShell shell(windows, ondrel::SettingsPlace::ForThisProgram(),
+                            start.instance ? &*start.instance : nullptr,
+                            argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+  windows.ondrelForm->show();
   return app.exec();
 }

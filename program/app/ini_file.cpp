@@ -104,6 +104,12 @@ QString IniFile::ReadString(const QString& section, const QString& key,
   return found ? found->value : fallback;
 }
 
+std::optional<QString> IniFile::Value(const QString& section, const QString& key) const {
+  const auto found = FindKey(section, key);
+  if (!found) return std::nullopt;
+  return found->value;
+}
+
 int IniFile::ReadInteger(const QString& section, const QString& key, int fallback) const {
   const auto found = FindKey(section, key);
   if (!found) return fallback;

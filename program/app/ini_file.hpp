@@ -21,6 +21,8 @@ class IniFile {
   const QString& path() const { return path_; }
 
   QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
+  // The value, or nothing when the section or the key is missing (an empty value is there).
+  std::optional<QString> Value(const QString& section, const QString& key) const;
   // The profile integer reader: optional blanks and sign, then leading decimal digits (or "0x"
   // and hex digits); anything after them is ignored ("12px" is 12). A missing or empty value, or
   // one that does not start with a number, gives the fallback. Wraps to 32 bits as the

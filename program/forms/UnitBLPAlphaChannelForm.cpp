@@ -1,0 +1,5 @@
+#include "UnitBLPAlphaChannelForm.hpp"
+
+TBLPAlphaChanForm::TBLPAlphaChanForm(QWidget* parent) : QDialog(parent) {
+  ui.setupUi(this);
+}

@@ -1,0 +1,5 @@
+#include "UnitBLPCommentForm.hpp"
+
+TBLPCommentForm::TBLPCommentForm(QWidget* parent) : QDialog(parent) {
+  ui.setupUi(this);
+}

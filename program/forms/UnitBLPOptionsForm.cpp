@@ -1,0 +1,5 @@
+#include "UnitBLPOptionsForm.hpp"
+
+TBLPOptionsForm::TBLPOptionsForm(QWidget* parent) : QDialog(parent) {
+  ui.setupUi(this);
+}

@@ -1,0 +1,5 @@
+#include "UnitBLPSettingsForm.hpp"
+
+TBLPSettingsForm::TBLPSettingsForm(QWidget* parent) : QDialog(parent) {
+  ui.setupUi(this);
+}
