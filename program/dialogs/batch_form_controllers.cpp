@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "file_lists.hpp"
+#include "message_format.hpp"
 
 namespace ondrel::dialogs {
 namespace {
@@ -202,11 +203,11 @@ void OptimizeFormController::optimize() {
   }
   OptimizerTexts lines;
   lines.optimized = [&](const QString& name, std::int64_t saved) {
-    return FillMessage(Text(texts.message, 13), {name, saved});
+    return FormatMessage(Text(texts.message, 13), {name, saved});
   };
-  lines.unchanged = [&](const QString& name) { return FillMessage(Text(texts.message, 14), {name}); };
+  lines.unchanged = [&](const QString& name) { return FormatMessage(Text(texts.message, 14), {name}); };
   lines.summary = [&](int count, std::int64_t total) {
-    return FillMessage(Text(texts.message, 15), {std::int64_t(count), total});
+    return FormatMessage(Text(texts.message, 15), {std::int64_t(count), total});
   };
   OptimizerRunHooks hooks;
   hooks.addLog = [log](const QString& entry) {

@@ -55,34 +55,6 @@ class QtDialogPrompts : public DialogPrompts {
 
 void RunOnShow(QWidget* window, std::function<void()> onShow) { new ShowWatcher(window, std::move(onShow)); }
 
-QString FillMessage(const QString& format, std::initializer_list<MessageArg> args) {
-  std::vector<QString> texts;
-  std::vector<std::int64_t> numbers;
-  for (const MessageArg& arg : args) {
-    if (const auto* text = std::get_if<QString>(&arg)) texts.push_back(*text);
-    else numbers.push_back(std::get<std::int64_t>(arg));
-  }
-  std::size_t nextText = 0, nextNumber = 0;
-  QString out;
-  for (qsizetype i = 0; i < format.size(); ++i) {
-    const QChar c = format[i];
-    if (c != '%' || i + 1 >= format.size()) {
-      out += c;
-      continue;
-    }
-    const QChar kind = format[i + 1];
-    if (kind == '%') out += '%';
-    else if (kind == 's') out += nextText < texts.size() ? texts[nextText++] : QString();
-    else if (kind == 'd' || kind == 'u') out += nextNumber < numbers.size() ? QString::number(numbers[nextNumber++]) : QString();
-    else {
-      out += c;
-      continue;
-    }
-    ++i;
-  }
-  return out;
-}
-
 std::shared_ptr<DialogPrompts> QtPrompts() { return std::make_shared<QtDialogPrompts>(); }
 
 QStringList SavePictureFilters() {

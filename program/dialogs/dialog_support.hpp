@@ -8,10 +8,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
-#include <variant>
 
 namespace ondrel::dialogs {
 
@@ -35,11 +33,6 @@ struct DialogTexts {
   std::function<QString()> optionsTitle0;  // options-only mode
   std::function<QString()> optionsTitle1;  // save mode
 };
-
-using MessageArg = std::variant<QString, std::int64_t>;
-// Fills %s with the next text and %d / %u with the next number ("%%" is a percent sign); a
-// placeholder with nothing left becomes empty. Translations are not trusted to match.
-QString FillMessage(const QString& format, std::initializer_list<MessageArg> args);
 
 // The boxes and pickers the dialogs show; the Qt ones by default.
 class DialogPrompts {
