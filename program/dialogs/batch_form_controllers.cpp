@@ -220,7 +220,7 @@ void OptimizeFormController::optimize() {
 
   RunState::Scope running(run_);
   StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnOptimize"));
-  RunOptimizer(files, context_.steps, lines, hooks, run_.stopFlag());
+  RunOptimizer(files, context_.optimizeFile, lines, hooks, run_.stopFlag());
 }
 
 }  // namespace ondrel::dialogs

@@ -51,7 +51,7 @@ class ConvertFormController : public QObject {
 };
 
 struct OptimizeFormContext {
-  OptimizerSteps steps = OptimizerSteps::ImageLayer();
+  OptimizeFileStep optimizeFile = BatchEngineOptimizer();
   DialogTexts texts;
   std::shared_ptr<DialogPrompts> prompts = QtPrompts();
 };

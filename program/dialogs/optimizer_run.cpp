@@ -1,35 +1,16 @@
 #include "optimizer_run.hpp"
 
-#include "blp1_files.hpp"
+#include "optimize_file.hpp"
 
 #include <QFileInfo>
 
 namespace ondrel::dialogs {
 
-OptimizerSteps OptimizerSteps::ImageLayer() {
-  return {[](const QString& file) { return ClassifyForOptimization(file); },
-          [](const QString& source, const QString& target) -> std::int64_t { return OptimizeJpegBlp(source, target); },
-          [](const QString& source, const QString& target) -> std::int64_t { return ResavePalettedBlp(source, target); }};
+OptimizeFileStep BatchEngineOptimizer() {
+  return [](const QString& file) { return batch::OptimizeFileInPlace(file).saved; };
 }
 
-std::int64_t OptimizeOneFile(const QString& file, const OptimizerSteps& steps) {
-  std::int64_t saved = 0;
-  try {
-    switch (steps.classify(file)) {
-      case 0: saved = steps.optimizeJpeg(file, file); break;
-      case 1:
-        saved = steps.resavePaletted(file, file);
-        if (saved > 0) saved += steps.resavePaletted(file, file);
-        break;
-      default: break;
-    }
-  } catch (const std::exception&) {
-    // Swallowed: the file is logged with what was reached.
-  }
-  return saved;
-}
-
-OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizerSteps& steps,
+OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizeFileStep& optimizeFile,
                                 const OptimizerTexts& texts, const OptimizerRunHooks& hooks,
                                 const std::atomic<bool>& stop) {
   OptimizerRunResult result;
@@ -39,7 +20,12 @@ OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizerSteps& 
       result.stopped = true;
       break;
     }
-    const std::int64_t saved = OptimizeOneFile(file, steps);
+    std::int64_t saved = 0;
+    try {
+      saved = optimizeFile(file);
+    } catch (const std::exception&) {
+      // Swallowed: the file is logged as left as it was, and the run goes on.
+    }
     const QString name = QFileInfo(file).fileName();
     if (saved < 1) {
       hooks.addLog(texts.unchanged(name));

@@ -11,13 +11,12 @@
 
 namespace ondrel::dialogs {
 
-// The per-file operations; the image layer's by default.
-struct OptimizerSteps {
-  std::function<std::uint8_t(const QString&)> classify;
-  std::function<std::int64_t(const QString& source, const QString& target)> optimizeJpeg;
-  std::function<std::int64_t(const QString& source, const QString& target)> resavePaletted;
-  static OptimizerSteps ImageLayer();
-};
+// Rewrites one file in place and returns the bytes it gained (0 when left as it was).
+using OptimizeFileStep = std::function<std::int64_t(const QString& file)>;
+
+// The batch engine's step, the one ondrel-convert uses: JPEG kind once, paletted kind twice
+// when the first pass gained; the file is replaced only by a complete, smaller copy.
+OptimizeFileStep BatchEngineOptimizer();
 
 // The log texts: MESSAGES[13] (name, saved), [14] (name) and [15] (files, total).
 struct OptimizerTexts {
@@ -38,11 +37,8 @@ struct OptimizerRunResult {
   bool stopped = false;
 };
 
-// Bytes one file gained: JPEG kind once, paletted kind twice when the first pass gained.
-// Errors are swallowed; what was reached before one counts.
-std::int64_t OptimizeOneFile(const QString& file, const OptimizerSteps& steps);
-
-OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizerSteps& steps,
+// A step that throws counts as a file left as it was.
+OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizeFileStep& optimizeFile,
                                 const OptimizerTexts& texts, const OptimizerRunHooks& hooks,
                                 const std::atomic<bool>& stop);
 

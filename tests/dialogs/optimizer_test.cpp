@@ -114,21 +114,22 @@ TEST_F(OptimizeForm, InputMessages) {
   EXPECT_EQ(form->findChild<QLineEdit*>("edSourceFolder")->text(), dir.path() + "/");
 }
 
-TEST(OptimizerRun, PalettedKindRunsTwiceOnlyWhenTheFirstPassGainsAndKeepsWhatWasReached) {
-  struct Case { std::int64_t first, second; bool secondThrows; std::int64_t saved; int calls; };
-  const Case cases[] = {{100, 0, false, 100, 2}, {100, 7, false, 107, 2}, {0, 50, false, 0, 1},
-                        {-5, 50, false, -5, 1},   {100, 0, true, 100, 2}};
-  for (const Case& c : cases) {
-    int calls = 0;
-    OptimizerSteps steps;
-    steps.classify = [](const QString&) { return std::uint8_t(1); };
-    steps.optimizeJpeg = [](const QString&, const QString&) -> std::int64_t { throw std::logic_error("not this kind"); };
-    steps.resavePaletted = [&](const QString& source, const QString& target) -> std::int64_t {
-      EXPECT_EQ(source, target);
-      if (++calls == 2 && c.secondThrows) throw std::runtime_error("disk full");
-      return calls == 1 ? c.first : c.second;
-    };
-    EXPECT_EQ(OptimizeOneFile("/x.blp", steps), c.saved);
-    EXPECT_EQ(calls, c.calls);
-  }
+TEST(OptimizerRun, ErrorsAreSwallowedAndStopEndsTheRunWithItsSummary) {
+  const QStringList files = {"/f/a.blp", "/f/b.blp", "/f/c.blp", "/f/d.blp"};
+  std::atomic<bool> stop{false};
+  QStringList log;
+  OptimizerTexts texts;
+  texts.optimized = [](const QString& name, std::int64_t saved) { return QString("%1 +%2").arg(name).arg(saved); };
+  texts.unchanged = [](const QString& name) { return name + " ="; };
+  texts.summary = [](int files, std::int64_t total) { return QString("%1 files %2").arg(files).arg(total); };
+  OptimizerRunHooks hooks;
+  hooks.addLog = [&](const QString& entry) { log << entry; };
+  hooks.progress = [&](int done) { stop = done == 3; };
+  const auto step = [](const QString& file) -> std::int64_t {
+    if (file.endsWith("b.blp")) throw std::runtime_error("cannot replace the file");
+    return file.endsWith("a.blp") ? 100 : -4;
+  };
+  const auto result = RunOptimizer(files, step, texts, hooks, stop);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(log, (QStringList{"a.blp +100", "b.blp =", "c.blp =", "\n1 files 100"}));
 }
