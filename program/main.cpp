@@ -6,6 +6,8 @@
 
 #include "create_windows.hpp"
 #include "file_size_signal.hpp"
+#include "install_dialogs.hpp"
+#include "language_loader.hpp"
 #include "ondrel_shell.hpp"
 #include "start_up.hpp"
 
@@ -21,6 +23,12 @@ int main(int argc, char** argv) {
   ondrel::OndrelShell shell(windows, ondrel::SettingsPlace::ForThisProgram(),
                             start.instance ? &*start.instance : nullptr,
                             argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+  ondrel::dialogs::DialogServices services;
+  services.place = shell.place();
+  services.settings = &shell.settings();
+  services.openCaption = [&windows] { return windows.ondrelForm->ui.mnuOpen->text(); };
+  services.reloadLanguage = [&windows, &shell] { ondrel::LoadLanguage(windows, shell.place().programFolder, true); };
+  const auto dialogs = ondrel::dialogs::InstallDialogs(windows, std::move(services));
   windows.ondrelForm->show();
   return app.exec();
 }

@@ -1,0 +1,111 @@
+// Draws the dialogs in the states their behaviour gives them into PNG files, for people to
+// look at: save mode and options mode of the save options, the converter after a run, the
+// optimizer's log, the comment editor over capacity, the about window with its links.
+//   ondrel_dialog_shots <folder>      (headless: QT_QPA_PLATFORM=offscreen, or under xvfb-run)
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include "UnitBLPImageUtils.hpp"
+#include "install_dialogs.hpp"
+#include "language_loader.hpp"
+#include "test_files.hpp"
+
+using namespace ondrel;
+using namespace ondrel::dialogs;
+
+namespace {
+
+bool Save(QWidget& window, const QString& path) {
+  window.show();
+  QCoreApplication::processEvents();
+  const bool saved = window.grab().save(path);
+  std::printf("%s %s\n", saved ? "wrote" : "failed", qPrintable(path));
+  return saved;
+}
+
+// Boxes are not drawn; the run goes on as if each was confirmed.
+class SilentPrompts : public DialogPrompts {
+ public:
+  void message(QWidget*, const QString&, const QString&, Icon) override {}
+  bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+  std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+  std::optional<SaveChoice> chooseSaveFile(QWidget*, const QString&) override { return {}; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: ondrel_dialog_shots <folder>\n");
+    return 2;
+  }
+  const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
+  QTemporaryDir work;
+  const QString src = work.filePath("textures") + '/';
+  QDir().mkpath(src + "walls");
+  const FileFormatOptions designed = DesignedFileFormatOptions();
+  const TBitmap picture = ondrel_test::PhotoBitmap(128, 128, true);
+  SavePngImage(src + "rock.png", picture, designed);
+  SaveTgaImage(src + "walls/brick.tga", picture, designed);
+  FileFormatOptions paletted = designed;
+  paletted.blp1.Blp1Paletted = 1;
+  paletted.blp1.Blp1CompressPalette = 0;
+  SaveBlpImage(src + "grass.blp", ondrel_test::PhotoBitmap(64, 64, false), 0, paletted, false);
+  SaveBlpImage(src + "sky.blp", picture, 1, designed, true);
+
+  const OndrelWindows windows = CreateWindows();
+  windows.settingsForm->ui.boxLanguage->addItem("English.lng");
+  windows.settingsForm->ui.boxLanguage->setCurrentIndex(0);
+  LoadLanguage(windows, ONDREL_SOURCE_DIR "/lang/", false);
+  OndrelSettings settings;
+  QString currentFile = src + "grass.blp";
+  DialogServices services;
+  services.place.programFolder = work.path() + '/';
+  services.place.settingsFile = work.filePath("ondrel.ini");
+  services.settings = &settings;
+  services.currentImage = [&]() -> std::optional<std::pair<TBitmap, bool>> { return std::pair{picture, true}; };
+  services.currentFile = [&] { return currentFile; };
+  services.prompts = std::make_shared<SilentPrompts>();
+  const auto controllers = InstallDialogs(windows, services);
+
+  bool ok = true;
+  auto& options = windows.optionsForm->ui;
+  controllers->options->setSaveMode(true);
+  options.edFileName->setText(work.filePath("exports/rock"));
+  options.boxFileExt->setCurrentIndex(0);
+  ok &= Save(*windows.optionsForm, folder + "save-as-blp1.png");
+  options.rbxBLP1Paletted->setChecked(true);
+  ok &= Save(*windows.optionsForm, folder + "save-as-blp1-paletted.png");
+  windows.optionsForm->hide();
+  controllers->options->setSaveMode(false);
+  windows.optionsForm->show();
+  options.PageControl1->setCurrentIndex(3);
+  options.chkTGA_RLE->setChecked(true);
+  ok &= Save(*windows.optionsForm, folder + "format-options-tga.png");
+  windows.optionsForm->hide();
+
+  auto& convert = windows.convertForm->ui;
+  convert.edSourceFolder->setText(src);
+  convert.edDestFolder->setText(work.filePath("converted"));
+  convert.boxFormatDest->setCurrentIndex(3);
+  convert.btnConvert->click();
+  ok &= Save(*windows.convertForm, folder + "converter-after-run.png");
+
+  auto& optimize = windows.optimizeForm->ui;
+  optimize.edSourceFolder->setText(src);
+  optimize.btnOptimize->click();
+  ok &= Save(*windows.optimizeForm, folder + "optimizer-log.png");
+
+  windows.commentForm->show();
+  windows.commentForm->ui.memComment->setPlainText(
+      "Grass, summer set.\nMade for the north meadow; please keep this line when editing the texture.");
+  ok &= Save(*windows.commentForm, folder + "comment-over-capacity.png");
+  windows.commentForm->hide();
+
+  ok &= Save(*windows.aboutForm, folder + "about.png");
+  return ok ? 0 : 1;
+}
