@@ -5,8 +5,10 @@
 #include <QString>
 
 #include "create_windows.hpp"
+#include "dialog_launch.hpp"
 #include "ondrel_shell.hpp"
 #include "start_up.hpp"
+#include "viewer_window.hpp"
 
 int main(int argc, char** argv) {
   auto start = ondrel::DecideStart(argc, argv);
@@ -19,6 +21,9 @@ int main(int argc, char** argv) {
   ondrel::OndrelShell shell(windows, ondrel::SettingsPlace::ForThisProgram(),
                             start.instance ? &*start.instance : nullptr,
                             argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+  ondrel::ViewerWindow viewer(windows, shell.settings());
+  shell.openImage = [&viewer](const QString& path) { viewer.openImage(path, true); };
+  ondrel::ConnectDialogLaunchers(windows);
   windows.ondrelForm->show();
   return app.exec();
 }
