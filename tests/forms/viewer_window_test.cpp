@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@
 #include "image_view_widget.hpp"
 #include "language_loader.hpp"
 #include "language_texts.hpp"
+#include "message_format.hpp"
 #include "qt_print.hpp"
 #include "viewer_window.hpp"
 
@@ -265,6 +268,42 @@ TEST_F(ViewerWindowTest, ZoomControlsReachTheView) {
   // A new picture starts at 100 %.
   ASSERT_TRUE(viewer->openImage(dir.filePath("a.tga"), false));
   EXPECT_EQ(ui.sb1->zoom(), 100);
+}
+
+TEST_F(ViewerWindowTest, SaveOptimisedReportsWhatItSavedAndSkipsOtherFiles) {
+  const QString path = Fixture("blp/blp1_paletted_alpha.blp", "pal.blp");
+  ASSERT_TRUE(viewer->openImage(path, true));
+  const QByteArray before = [&] {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+  ui.mnuSaveOpti->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, LanguageTexts().MSGTYPES[1]);
+  const qint64 saved = before.size() - QFileInfo(path).size();
+  const QString native = QDir::toNativeSeparators(path);
+  EXPECT_EQ(messages[0].text, saved > 0 ? FormatMessage(LanguageTexts().MESSAGES[13], {native, saved})
+                                        : FormatMessage(LanguageTexts().MESSAGES[14], {native}));
+  // The file still opens, whatever the rewrite saved.
+  EXPECT_TRUE(viewer->openImage(path, false));
+
+  // A file that is no BLP1 is left alone, without a box.
+  messages.clear();
+  ASSERT_TRUE(viewer->openImage(Fixture("tga/im_type2_24.tga", "a.tga"), true));
+  viewer->saveOptimised(false);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ViewerWindowTest, TheStatusLineShowsThePixelUnderTheCursor) {
+  ASSERT_TRUE(viewer->openImage(Fixture("tga/im_type2_32.tga", "a.tga"), true));
+  auto* readout = windows.ondrelForm->findChild<QLabel*>("lblPixel");
+  ASSERT_NE(readout, nullptr);
+  QWidget* viewport = ui.sb1->viewport();
+  QTest::mouseMove(viewport, ui.sb1->viewOffset() + QPoint(1, 1));
+  EXPECT_TRUE(readout->text().startsWith("1, 1")) << readout->text().toStdString();
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(ui.sb1, &leave);
+  EXPECT_TRUE(readout->text().isEmpty());
 }
 
 }  // namespace
