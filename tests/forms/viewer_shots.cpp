@@ -5,6 +5,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QTreeView>
+#include <QTimer>
 #include <QPixmap>
 
 #include <cstdio>
@@ -72,5 +77,30 @@ int main(int argc, char** argv) {
   main.ui.boxZoom->setEditText("1600");
   viewer.applyZoomText();
   ok &= Save(main, folder + "viewer-tga-panel.png");
+
+  // The open dialog in the texture's folder, its preview showing the texture.
+  ok &= viewer.openImage(texture, true);
+  QTimer::singleShot(500, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      ok = false;
+      return;
+    }
+    dialog->resize(900, 460);
+    // The folder's list fills in the background; the file is chosen once it is there.
+    QTimer::singleShot(700, [&, dialog] {
+      auto* list = dialog->findChild<QTreeView*>();
+      auto* files = dialog->findChild<QFileSystemModel*>();
+      if (list && files) list->setCurrentIndex(files->index(QFileInfo(texture).absoluteFilePath()));
+    });
+    QTimer::singleShot(1400, [&, dialog] {
+      const QString path = folder + "viewer-open-dialog.png";
+      const bool saved = dialog->grab().save(path);
+      std::printf("%s %s\n", saved ? "wrote" : "failed", qPrintable(path));
+      ok &= saved;
+      dialog->reject();
+    });
+  });
+  viewer.open();
   return ok ? 0 : 1;
 }
