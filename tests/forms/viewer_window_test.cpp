@@ -306,4 +306,31 @@ TEST_F(ViewerWindowTest, TheStatusLineShowsThePixelUnderTheCursor) {
   EXPECT_TRUE(readout->text().isEmpty());
 }
 
+TEST_F(ViewerWindowTest, TheWindowFitsThePictureWithinTheScreen) {
+  settings.program.resizeWin = true;
+  TOndrelForm& form = *windows.ondrelForm;
+  const QRect work = form.screen()->availableGeometry();
+  const QSize pictures[] = {{8, 8}, work.size() / 2, {work.width() * 2, 40}, {30, work.height() * 2}};
+  int n = 0;
+  for (const QSize size : pictures) {
+    SCOPED_TRACE(n);
+    QImage picture(size, QImage::Format_RGB888);
+    picture.fill(Qt::darkCyan);
+    const QString path = dir.filePath(QString("p%1.bmp").arg(n++));
+    ASSERT_TRUE(picture.save(path));
+    ASSERT_TRUE(viewer->openImage(path, false));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(work.contains(form.frameGeometry()));
+    const QSize viewport = ui.sb1->viewport()->size();
+    // The picture and its margin fit where the screen allows; the window is no larger than
+    // that unless its minimum asks for more.
+    if (size.width() + 16 <= work.width() / 2) {
+      EXPECT_GE(viewport.width(), size.width() + 16);
+      EXPECT_TRUE(viewport.width() == size.width() + 16 || form.width() == form.minimumWidth());
+    } else if (size.width() > work.width()) {
+      EXPECT_EQ(form.frameGeometry().width(), work.width());
+    }
+  }
+}
+
 }  // namespace
