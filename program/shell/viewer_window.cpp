@@ -250,14 +250,19 @@ void ViewerWindow::keepMinimumWidth() {
 void ViewerWindow::fitWindowToImage() {
   // What surrounds the picture area stays; the area grows or shrinks to the picture plus its
   // margin, as far as the screen's work area allows.
-  const QWidget* viewport = form_.ui.sb1->viewport();
+  // New texts (a language just loaded, the panel's values) change what surrounds the picture:
+  // measure it laid out as it will be shown.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  form_.layout()->activate();
+  // The picture area without scroll bars: a picture that fits needs none.
+  const QSize area = form_.ui.sb1->size() - QSize(2, 2) * form_.ui.sb1->frameWidth();
   const QScreen* screen = form_.screen() ? form_.screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect work = screen->availableGeometry();
   const QRect frame = form_.frameGeometry();
   const QSize frameExtra = frame.size() - form_.size();
-  const QSize needed(form_.width() - viewport->width() + source_.width() + 2 * kViewMargin,
-                     form_.height() - viewport->height() + source_.height() + 2 * kViewMargin);
+  const QSize needed(form_.width() - area.width() + source_.width() + 2 * kViewMargin,
+                     form_.height() - area.height() + source_.height() + 2 * kViewMargin);
 
   QRect target(frame.topLeft(), needed.boundedTo(form_.maximumSize()).expandedTo(form_.minimumSize()) + frameExtra);
   if (target.width() > work.width()) {

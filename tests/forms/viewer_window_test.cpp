@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -310,7 +311,8 @@ TEST_F(ViewerWindowTest, TheWindowFitsThePictureWithinTheScreen) {
   settings.program.resizeWin = true;
   TOndrelForm& form = *windows.ondrelForm;
   const QRect work = form.screen()->availableGeometry();
-  const QSize pictures[] = {{8, 8}, work.size() / 2, {work.width() * 2, 40}, {30, work.height() * 2}};
+  // The wide picture first: its scroll bar must not stay for the picture that fits after it.
+  const QSize pictures[] = {{work.width() * 2, 40}, work.size() / 3, {8, 8}, {30, work.height() * 2}};
   int n = 0;
   for (const QSize size : pictures) {
     SCOPED_TRACE(n);
@@ -324,9 +326,11 @@ TEST_F(ViewerWindowTest, TheWindowFitsThePictureWithinTheScreen) {
     const QSize viewport = ui.sb1->viewport()->size();
     // The picture and its margin fit where the screen allows; the window is no larger than
     // that unless its minimum asks for more.
-    if (size.width() + 16 <= work.width() / 2) {
+    if (size.width() + 16 <= work.width() / 2 && size.height() + 16 <= work.height() / 2) {
       EXPECT_GE(viewport.width(), size.width() + 16);
       EXPECT_TRUE(viewport.width() == size.width() + 16 || form.width() == form.minimumWidth());
+      EXPECT_EQ(ui.sb1->horizontalScrollBar()->maximum(), 0);
+      EXPECT_EQ(ui.sb1->verticalScrollBar()->maximum(), 0);
     } else if (size.width() > work.width()) {
       EXPECT_EQ(form.frameGeometry().width(), work.width());
     }
