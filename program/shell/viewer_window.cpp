@@ -10,10 +10,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
-#include <QStyle>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 
 #include <algorithm>
 #include <new>
