@@ -10,6 +10,7 @@
 #include "language_loader.hpp"
 #include "ondrel_shell.hpp"
 #include "start_up.hpp"
+#include "viewer_window.hpp"
 
 int main(int argc, char** argv) {
   ondrel::IgnoreFileSizeSignal();
@@ -23,11 +24,21 @@ int main(int argc, char** argv) {
   ondrel::OndrelShell shell(windows, ondrel::SettingsPlace::ForThisProgram(),
                             start.instance ? &*start.instance : nullptr,
                             argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+  ondrel::ViewerWindow viewer(windows, shell.settings());
+  shell.openImage = [&viewer](const QString& path) { viewer.openImage(path, true); };
   ondrel::dialogs::DialogServices services;
   services.place = shell.place();
   services.settings = &shell.settings();
   services.openCaption = [&windows] { return windows.ondrelForm->ui.mnuOpen->text(); };
-  services.reloadLanguage = [&windows, &shell] { ondrel::LoadLanguage(windows, shell.place().programFolder, true); };
+  services.currentImage = [&viewer]() -> std::optional<std::pair<ondrel::TBitmap, bool>> {
+    if (viewer.currentFile().isEmpty()) return std::nullopt;
+    return std::pair{viewer.source(), viewer.hasAlpha()};
+  };
+  services.currentFile = [&viewer] { return viewer.currentFile(); };
+  services.reloadViewer = [&viewer] { viewer.openImage(viewer.currentFile(), false); };
+  services.reloadLanguage = [&windows, &shell, &viewer] {
+    ondrel::LoadLanguage(windows, shell.place().programFolder, true, [&viewer] { return viewer.reopenImage(); });
+  };
   const auto dialogs = ondrel::dialogs::InstallDialogs(windows, std::move(services));
   windows.ondrelForm->show();
   return app.exec();

@@ -130,7 +130,12 @@ void ImageView::pixelsChanged() {
 }
 
 void ImageView::updateScrollBars() {
-  const QSize port = viewport()->size();
+  // A view that fits the area without scroll bars needs none, even while they are still shown
+  // and take away the room it would fit in.
+  const QSize whole = maximumViewportSize();
+  const bool fits = ScrollRange(viewSize_.width(), whole.width()) == 0 &&
+                    ScrollRange(viewSize_.height(), whole.height()) == 0;
+  const QSize port = fits ? whole : viewport()->size();
   horizontalScrollBar()->setRange(0, ScrollRange(viewSize_.width(), port.width()));
   horizontalScrollBar()->setPageStep(port.width());
   verticalScrollBar()->setRange(0, ScrollRange(viewSize_.height(), port.height()));

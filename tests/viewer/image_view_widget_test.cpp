@@ -88,6 +88,19 @@ TEST_F(PictureArea, ScrollsAsIfTheWholeViewExisted) {
   EXPECT_EQ(view_.zoom(), 50);
 }
 
+TEST_F(PictureArea, AnAreaGrownToFitTheViewDropsItsScrollBars) {
+  view_.setSource(ondrel_test::PhotoBitmap(500, 400, false));
+  ASSERT_GT(view_.verticalScrollBar()->maximum(), 0);
+  ASSERT_GT(view_.horizontalScrollBar()->maximum(), 0);
+  // Exactly the view and its margins: it fits only once the scroll bars are gone.
+  view_.resize(500 + 2 * kViewMargin, 400 + 2 * kViewMargin);
+  ASSERT_TRUE(WaitUntil([&] { return view_.size() == QSize(516, 416); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view_.horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(view_.verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(view_.viewOffset(), QPoint(kViewMargin, kViewMargin));
+}
+
 TEST_F(PictureArea, ShowsTheAlphaViews) {
   const TBitmap source = ondrel_test::PhotoBitmap(60, 40, true);
   view_.setSource(source);
