@@ -172,6 +172,8 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
     throw BatchError(ext.isEmpty() ? QString("no extension to tell its format").toStdString()
                                    : ("unsupported file type " + ext).toStdString());
   if (mipmapIndex != 0 && ext != ".blp") throw BatchError("only BLP files have mipmaps to choose from");
+  // The header's tables have 16 entries; the reports below index them with the level.
+  if (mipmapIndex > 15) throw BatchError(QString("no mipmap %1: a BLP file has mipmaps 0 to 15").arg(mipmapIndex).toStdString());
 
   LoadedPicture result;
   TBitmap& picture = result.bitmap;
