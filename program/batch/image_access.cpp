@@ -1,7 +1,6 @@
 // The only file of the batch engine that calls the image layer.
 #include "image_access.hpp"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -34,19 +33,9 @@ auto Translated(F&& call) -> decltype(call()) {
   }
 }
 
-// Level 0's width and height from the header (bytes 12 and 16 in both versions).
-std::pair<std::uint32_t, std::uint32_t> BlpHeaderSize(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {0, 0};
-  const QByteArray head = file.read(20);
-  if (head.size() < 20) return {0, 0};
-  const auto* b = reinterpret_cast<const std::uint8_t*>(head.constData());
-  return {ondrel::GetU32({b, 20}, 12), ondrel::GetU32({b, 20}, 16)};
-}
-
-void DescribeBlp(const ondrel::BlpFacts& f, const QString& path, ImageInfo& info) {
+void DescribeBlp(const ondrel::BlpFacts& f, ImageInfo& info) {
   const bool v1 = f.isBlp1();
-  const auto [width, height] = BlpHeaderSize(path);
+  const std::uint32_t width = f.Width, height = f.Height;
   BlpHeaderFields raw;
   raw.compression = f.Compression;
   raw.alphaBits = f.AlphaBits;
@@ -183,7 +172,7 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
     if (ext == ".blp") {
       blpFacts = ondrel::LoadBlpImage(path, picture, mipmapIndex);
       // The loader fills in the file size only once it has recognised the signature.
-      if (blpFacts.FileSize != 0) DescribeBlp(blpFacts, path, info);
+      if (blpFacts.FileSize != 0) DescribeBlp(blpFacts, info);
     } else if (ext == ".tga") {
       DescribeTga(ondrel::LoadTgaImage(path, picture), info);
     } else if (ext == ".jpg" || ext == ".jpeg") {
