@@ -3,15 +3,14 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
 #include <optional>
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
+#include "blp_level_list.hpp"
 #include "file_lists.hpp"
-#include "mipmap_list.hpp"
 #include "om_blp.hpp"
 
 namespace ondrel::batch {
@@ -80,10 +79,14 @@ void DescribeBlp(const ondrel::BlpFacts& f, ImageInfo& info) {
     }
   }
   const int expected = ondrel::MipmapCountFor(std::uint16_t(width), std::uint16_t(height));
-  info.mipmaps = ListMipmaps(f.MipmapOffsets, f.MipmapSizes, f.FileSize, v1, expected);
+  int irregular = 0;
+  for (const ondrel::ListedLevel& level : ondrel::ListStoredLevels(f.MipmapOffsets, f.MipmapSizes, f.FileSize, v1, expected)) {
+    const auto i = std::size_t(level.index);
+    info.mipmaps.push_back({level.index, f.MipmapOffsets[i], f.MipmapSizes[i], level.regular});
+    irregular += level.regular ? 0 : 1;
+  }
   info.mipmapCount = int(info.mipmaps.size());
-  info.irregularMipmaps = int(std::count_if(info.mipmaps.begin(), info.mipmaps.end(),
-                                            [](const MipmapEntry& m) { return !m.regular; }));
+  info.irregularMipmaps = irregular;
 }
 
 void DescribeTga(const ondrel::TgaFacts& f, ImageInfo& info) {
