@@ -1,18 +1,16 @@
 // The only file of the batch engine that calls the image layer.
 #include "image_access.hpp"
 
-#include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <optional>
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
+#include "blp_level_list.hpp"
 #include "file_lists.hpp"
-#include "mipmap_list.hpp"
 #include "om_blp.hpp"
 
 namespace ondrel::batch {
@@ -34,19 +32,9 @@ auto Translated(F&& call) -> decltype(call()) {
   }
 }
 
-// Level 0's width and height from the header (bytes 12 and 16 in both versions).
-std::pair<std::uint32_t, std::uint32_t> BlpHeaderSize(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {0, 0};
-  const QByteArray head = file.read(20);
-  if (head.size() < 20) return {0, 0};
-  const auto* b = reinterpret_cast<const std::uint8_t*>(head.constData());
-  return {ondrel::GetU32({b, 20}, 12), ondrel::GetU32({b, 20}, 16)};
-}
-
-void DescribeBlp(const ondrel::BlpFacts& f, const QString& path, ImageInfo& info) {
+void DescribeBlp(const ondrel::BlpFacts& f, ImageInfo& info) {
   const bool v1 = f.isBlp1();
-  const auto [width, height] = BlpHeaderSize(path);
+  const std::uint32_t width = f.Width, height = f.Height;
   BlpHeaderFields raw;
   raw.compression = f.Compression;
   raw.alphaBits = f.AlphaBits;
@@ -91,10 +79,14 @@ void DescribeBlp(const ondrel::BlpFacts& f, const QString& path, ImageInfo& info
     }
   }
   const int expected = ondrel::MipmapCountFor(std::uint16_t(width), std::uint16_t(height));
-  info.mipmaps = ListMipmaps(f.MipmapOffsets, f.MipmapSizes, f.FileSize, v1, expected);
+  int irregular = 0;
+  for (const ondrel::ListedLevel& level : ondrel::ListStoredLevels(f.MipmapOffsets, f.MipmapSizes, f.FileSize, v1, expected)) {
+    const auto i = std::size_t(level.index);
+    info.mipmaps.push_back({level.index, f.MipmapOffsets[i], f.MipmapSizes[i], level.regular});
+    irregular += level.regular ? 0 : 1;
+  }
   info.mipmapCount = int(info.mipmaps.size());
-  info.irregularMipmaps = int(std::count_if(info.mipmaps.begin(), info.mipmaps.end(),
-                                            [](const MipmapEntry& m) { return !m.regular; }));
+  info.irregularMipmaps = irregular;
 }
 
 void DescribeTga(const ondrel::TgaFacts& f, ImageInfo& info) {
@@ -172,6 +164,8 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
     throw BatchError(ext.isEmpty() ? QString("no extension to tell its format").toStdString()
                                    : ("unsupported file type " + ext).toStdString());
   if (mipmapIndex != 0 && ext != ".blp") throw BatchError("only BLP files have mipmaps to choose from");
+  // The header's tables have 16 entries; the reports below index them with the level.
+  if (mipmapIndex > 15) throw BatchError(QString("no mipmap %1: a BLP file has mipmaps 0 to 15").arg(mipmapIndex).toStdString());
 
   LoadedPicture result;
   TBitmap& picture = result.bitmap;
@@ -181,7 +175,7 @@ LoadedPicture LoadPicture(const QString& path, std::uint8_t mipmapIndex) {
     if (ext == ".blp") {
       blpFacts = ondrel::LoadBlpImage(path, picture, mipmapIndex);
       // The loader fills in the file size only once it has recognised the signature.
-      if (blpFacts.FileSize != 0) DescribeBlp(blpFacts, path, info);
+      if (blpFacts.FileSize != 0) DescribeBlp(blpFacts, info);
     } else if (ext == ".tga") {
       DescribeTga(ondrel::LoadTgaImage(path, picture), info);
     } else if (ext == ".jpg" || ext == ".jpeg") {

@@ -2,8 +2,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <cstdio>
-
 #include "commands.hpp"
 
 namespace ondrel::cli {
@@ -29,13 +27,6 @@ std::vector<batch::SourceFile> CollectSources(const QStringList& inputs, const Q
     unique.push_back(std::move(f));
   }
   return unique;
-}
-
-void PrintError(const QString& text) {
-  std::fflush(stdout);
-  const QByteArray bytes = ("ondrel-convert: " + text + '\n').toLocal8Bit();
-  std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
-  std::fflush(stderr);
 }
 
 }  // namespace ondrel::cli

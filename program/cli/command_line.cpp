@@ -13,14 +13,6 @@ namespace {
 
 int CoreCount() { return std::max(1, int(std::thread::hardware_concurrency())); }
 
-int IntValue(const QString& flag, const QString& text, int min, int max) {
-  bool ok = false;
-  const int v = text.toInt(&ok);
-  if (!ok || v < min || v > max)
-    throw UsageError(QString("--%1 takes %2 to %3, not '%4'").arg(flag).arg(min).arg(max).arg(text));
-  return v;
-}
-
 batch::AlphaTreatment AlphaValue(const QString& text) {
   static const char* const kNames[] = {"keep", "opaque", "remove", "auto", "border"};
   const QString lower = text.toLower();
@@ -114,10 +106,10 @@ Request ParseCommandLine(const QStringList& arguments) {
   r.recursive = parser.isSet("recursive");
   r.keepStructure = parser.isSet("keep-structure");
   if (parser.isSet("alpha")) r.alpha = AlphaValue(parser.value("alpha"));
-  if (parser.isSet("mip")) r.mipmap = std::uint8_t(IntValue("mip", parser.value("mip"), 0, 15));
+  if (parser.isSet("mip")) r.mipmap = std::uint8_t(FlagNumber("mip", parser.value("mip"), 0, 15));
   r.json = parser.isSet("json");
   r.quiet = parser.isSet("quiet");
-  r.jobs = parser.isSet("jobs") ? IntValue("jobs", parser.value("jobs"), 1, 1024) : CoreCount();
+  r.jobs = parser.isSet("jobs") ? FlagNumber("jobs", parser.value("jobs"), 1, 1024) : CoreCount();
   return r;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <cstddef>
 #include <vector>
 
 #include "command_line.hpp"
@@ -25,5 +26,11 @@ std::vector<batch::SourceFile> CollectSources(const QStringList& inputs, const Q
 
 // "ondrel-convert: " + text, on standard error.
 void PrintError(const QString& text);
+
+// The bytes on standard output, flushed so they keep their place among the error lines.
+void PrintOut(const QByteArray& bytes);
+
+// Reports a run stopped by an interrupt after `reported` of `total` files; true when it was.
+bool ReportInterrupted(std::size_t reported, std::size_t total);
 
 }  // namespace ondrel::cli

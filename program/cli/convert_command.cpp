@@ -97,10 +97,7 @@ int RunConvert(const Request& request, const std::atomic<bool>& stop) {
   const std::size_t reported = batch::RunInListOrder(jobs.size(), request.jobs, callbacks, &stop);
   display.finish();
 
-  if (reported < jobs.size()) {
-    PrintError(QString("interrupted after %1 of %2 files").arg(reported).arg(jobs.size()));
-    return 130;
-  }
+  if (ReportInterrupted(reported, jobs.size())) return 130;
   if (!request.quiet) {
     const QString summary = failures == 0
         ? QString("converted %1 file%2").arg(jobs.size()).arg(jobs.size() == 1 ? "" : "s")

@@ -1,7 +1,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <cstdio>
 #include <optional>
 
 #include "commands.hpp"
@@ -42,22 +41,15 @@ int RunInfo(const Request& request, const std::atomic<bool>& stop) {
     if (request.json) {
       objects.append(InfoJson(path, *infos[i]));
     } else {
-      const QByteArray text = (InfoText(path, *infos[i]) + (i + 1 < files.size() ? "\n" : "")).toLocal8Bit();
-      std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
-      std::fflush(stdout);
+      PrintOut((InfoText(path, *infos[i]) + (i + 1 < files.size() ? "\n" : "")).toLocal8Bit());
     }
     infos[i].reset();  // a long list keeps no more than it must
   };
   const std::size_t reported = batch::RunInListOrder(files.size(), request.jobs, callbacks, &stop);
   if (request.json) {
-    const QByteArray json = QJsonDocument(objects).toJson(QJsonDocument::Indented);
-    std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
-    std::fflush(stdout);
+    PrintOut(QJsonDocument(objects).toJson(QJsonDocument::Indented));
   }
-  if (reported < files.size()) {
-    PrintError(QString("interrupted after %1 of %2 files").arg(reported).arg(files.size()));
-    return 130;
-  }
+  if (ReportInterrupted(reported, files.size())) return 130;
   return failures == 0 ? 0 : 1;
 }
 

@@ -46,15 +46,9 @@ int RunOptimize(const Request& request, const std::atomic<bool>& stop) {
   const std::size_t reported = batch::RunInListOrder(files.size(), request.jobs, callbacks, &stop);
   display.finish();
   if (!request.quiet) {
-    const QByteArray summary =
-        QString("\n%1 file%2 optimised, %3 bytes saved\n").arg(optimised).arg(optimised == 1 ? "" : "s").arg(saved).toLocal8Bit();
-    std::fwrite(summary.constData(), 1, std::size_t(summary.size()), stdout);
-    std::fflush(stdout);
+    PrintOut(QString("\n%1 file%2 optimised, %3 bytes saved\n").arg(optimised).arg(optimised == 1 ? "" : "s").arg(saved).toLocal8Bit());
   }
-  if (reported < files.size()) {
-    PrintError(QString("interrupted after %1 of %2 files").arg(reported).arg(files.size()));
-    return 130;
-  }
+  if (ReportInterrupted(reported, files.size())) return 130;
   return failures == 0 ? 0 : 1;
 }
 

@@ -177,11 +177,7 @@ const char* ValueName(const SaveFlag& f) {
 
 int NumberValue(const SaveFlag& f, const QString& text) {
   if (std::string_view(f.name) == "mipmaps" && text.toLower() == "all") return 16;
-  bool ok = false;
-  const int v = text.toInt(&ok);
-  if (!ok || v < f.min || v > f.max)
-    throw UsageError(QString("--%1 takes %2 to %3, not '%4'").arg(f.name).arg(f.min).arg(f.max).arg(text));
-  return v;
+  return FlagNumber(f.name, text, f.min, f.max);
 }
 
 int FilterMask(const QString& text) {
@@ -200,6 +196,14 @@ int FilterMask(const QString& text) {
 }
 
 }  // namespace
+
+int FlagNumber(const QString& flag, const QString& text, int min, int max) {
+  bool ok = false;
+  const int v = text.toInt(&ok);
+  if (!ok || v < min || v > max)
+    throw UsageError(QString("--%1 takes %2 to %3, not '%4'").arg(flag).arg(min).arg(max).arg(text));
+  return v;
+}
 
 void AddSaveFlags(QCommandLineParser& parser) {
   for (const SaveFlag& f : kFlags) {

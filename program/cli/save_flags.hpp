@@ -12,6 +12,10 @@
 
 namespace ondrel::cli {
 
+// The whole number `text` given to --`flag`; throws UsageError naming the range unless it is
+// one from min to max.
+int FlagNumber(const QString& flag, const QString& text, int min, int max);
+
 // Registers every save-option flag with the parser.
 void AddSaveFlags(QCommandLineParser& parser);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "blp1_header.hpp"
+#include "blp_level_list.hpp"
 
 namespace ondrel {
 
@@ -13,18 +14,14 @@ MipmapList BuildMipmapList(const MipmapTable& table, const QStringList& captions
   list.lines << " # | " + offsetHeading.leftJustified(w) + " | " + captions.value(14);
   const int expected = MipmapCountFor(std::uint16_t(table.levelZero.width()),
                                       std::uint16_t(table.levelZero.height()));
-  for (int i = 0; i < 16; ++i) {
-    const std::uint64_t end = std::uint64_t{table.offsets[i]} + table.sizes[i];
-    if (i > 0 && (table.sizes[i] == 0 || (table.blp1 && end > table.fileSize))) continue;
+  for (const ListedLevel& level : ListStoredLevels(table.offsets, table.sizes, table.fileSize, table.blp1, expected)) {
+    const auto i = std::size_t(level.index);
     list.lines << QString("%1 | %2 | %3")
-                      .arg(i, 2)
+                      .arg(level.index, 2)
                       .arg(QString::number(table.offsets[i]).leftJustified(w))
                       .arg(QString::number(table.sizes[i]).leftJustified(7));
-    list.levels.push_back(i);
-    const bool regular =
-        i == 0 || (std::uint64_t{table.offsets[i - 1]} + table.sizes[i - 1] == table.offsets[i] &&
-                   i < expected);
-    ++(regular ? list.regular : list.irregular);
+    list.levels.push_back(level.index);
+    ++(level.regular ? list.regular : list.irregular);
   }
   list.countText = QString("%1 (%2: %3)")
                        .arg(list.regular + list.irregular)
