@@ -42,13 +42,15 @@ std::unique_ptr<DialogControllers> InstallDialogs(const OndrelWindows& windows, 
   onMenu("mnuSettings", [windows = windows.settingsForm] { windows->exec(); });
   onMenu("mnuAbout", [windows = windows.aboutForm] { windows->exec(); });
   // The batch windows are not modal: the viewer stays usable beside them.
-  for (auto [name, window] : {std::pair{"mnuMassConverter", static_cast<QWidget*>(windows.convertForm)},
-                              std::pair{"mnuMassOptimizer", static_cast<QWidget*>(windows.optimizeForm)}})
-    onMenu(name, [window] {
+  for (const auto& entry : {std::pair{"mnuMassConverter", static_cast<QWidget*>(windows.convertForm)},
+                             std::pair{"mnuMassOptimizer", static_cast<QWidget*>(windows.optimizeForm)}}) {
+    QWidget* window = entry.second;  // a plain variable: clang 14 cannot capture a structured binding
+    onMenu(entry.first, [window] {
       window->show();
       window->raise();
       window->activateWindow();
     });
+  }
   return controllers;
 }
 
