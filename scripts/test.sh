@@ -13,7 +13,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREL_BUILD_TE
 cmake --build build -j2
 ctest --test-dir build -j2 --output-on-failure --timeout 600
 
-echo "== Library and image-layer tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
+echo "== Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
 # The image layer parses hostile files as much as the library does; Qt itself is not
 # instrumented, the image layer and the library are.
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
