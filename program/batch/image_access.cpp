@@ -7,6 +7,7 @@
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
+#include "atomic_file.hpp"
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
 #include "blp_level_list.hpp"
@@ -244,12 +245,20 @@ std::uint8_t ClassifyForOptimization(const QString& path) {
   return Translated([&] { return ondrel::ClassifyForOptimization(path); });
 }
 
-std::int64_t OptimizeJpegBlp(const QString& source, const QString& target) {
-  return Translated([&] { return std::int64_t(ondrel::OptimizeJpegBlp(source, target)); });
+QByteArray OptimizedJpegBlp(const QByteArray& file) {
+  return Translated([&] { return ondrel::OptimizedJpegBlp(file); });
 }
 
-std::int64_t ResavePalettedBlp(const QString& source, const QString& target) {
-  return Translated([&] { return std::int64_t(ondrel::ResavePalettedBlp(source, target)); });
+QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name) {
+  return Translated([&] { return ondrel::ResavedPalettedBlp(file, name); });
+}
+
+QByteArray ReadWholeFile(const QString& path) {
+  return Translated([&] { return ondrel::ReadWholeFile(path); });
+}
+
+void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+  Translated([&] { ondrel::WriteFileAtomically(path, bytes); });
 }
 
 }  // namespace ondrel::batch

@@ -4,6 +4,7 @@
 // the library or the image layer.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -60,8 +61,11 @@ QStringList ImageExtensionList();
 // BLP1 compression byte.
 std::uint8_t ClassifyForOptimization(const QString& path);
 
-// The two rewrites; bytes saved = source size before - target size after.
-std::int64_t OptimizeJpegBlp(const QString& source, const QString& target);
-std::int64_t ResavePalettedBlp(const QString& source, const QString& target);
+// The optimizer's two rewrites of a file image in memory, and the whole-file read and atomic
+// write around them.
+QByteArray OptimizedJpegBlp(const QByteArray& file);
+QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name);
+QByteArray ReadWholeFile(const QString& path);
+void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace ondrel::batch

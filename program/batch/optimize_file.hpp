@@ -1,7 +1,7 @@
 // The mass optimizer's step for one file: a BLP1 file with JPEG content gets one shared JPEG
 // header and no gaps; a paletted BLP1 file is re-saved with only the palette entries it uses
-// (twice when the first pass gained). The work goes to a temporary file beside it, which
-// replaces the file only when it is smaller: a file never grows and is never half-written.
+// (twice when the first pass gained). The new file is made in memory and replaces the file
+// atomically, only when it is smaller: a file never grows and is never half-written.
 #pragma once
 
 #include <QString>

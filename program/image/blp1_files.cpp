@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -19,8 +18,6 @@ namespace {
 std::span<const std::uint8_t> Span(const QByteArray& b) {
   return {reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())};
 }
-
-std::int64_t SizeOf(const QString& path) { return QFileInfo(path).size(); }
 
 }  // namespace
 
@@ -45,30 +42,30 @@ Blp1Header ReadBlp1Header(const QString& fileName) {
   return header;
 }
 
-std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
-  const QByteArray bytes = ReadWholeFile(source);
-  const auto optimized = OptimizeJpegBlpImage(Span(bytes));
-  WriteFileAtomically(target, QByteArray(reinterpret_cast<const char*>(optimized.data()),
-                                         qsizetype(optimized.size())));
-  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(optimized.size()));
+QByteArray OptimizedJpegBlp(const QByteArray& file) {
+  const auto optimized = OptimizeJpegBlpImage(Span(file));
+  return QByteArray(reinterpret_cast<const char*>(optimized.data()), qsizetype(optimized.size()));
 }
 
-std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
-  const std::int64_t before = SizeOf(source);
+QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name) {
+  if (file.size() < qsizetype(kBlp1HeaderSize) || !file.startsWith("BLP1"))
+    throw FileError("not a BLP1 file: " + name.toStdString());
+  Blp1Header head;
+  std::copy(file.begin(), file.begin() + qsizetype(kBlp1HeaderSize), head.begin());
   // The encoder writes fresh mipmap tables; the comment in their unused entries is carried over.
-  const Blp1Header head = ReadBlp1Header(source);
   const std::string comment = ReadBlpComment(head);
   TBLPBitmap blp;
   {
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + source.toStdString());
-    blp.LoadFromStream(file);
+    QBuffer source;
+    source.setData(file);
+    source.open(QIODevice::ReadOnly);
+    blp.LoadFromStream(source);
   }
-  if (blp.empty()) throw FileError("cannot decode " + source.toStdString());
+  if (blp.empty()) throw FileError("cannot decode " + name.toStdString());
   // Exactly the levels the file has, wherever they are stored; copies and empty entries are
   // not levels.
   const int n = MipmapCountFor(std::uint16_t(blp.Width), std::uint16_t(blp.Height));
-  const auto kinds = ClassifyLevelEntries(head, std::uint64_t(before), n);
+  const auto kinds = ClassifyLevelEntries(head, std::uint64_t(file.size()), n);
   const std::uint32_t levels = std::uint32_t(std::count(kinds.begin() + 1, kinds.end(), LevelEntry::Level));
   blp.Signature = kSignatureBlp1;
   blp.Compression = 1;
@@ -88,8 +85,21 @@ std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
                                                     kBlp1HeaderSize);
     WriteBlpComment(header, comment);
   }
-  WriteFileAtomically(target, bytes);
-  return std::int32_t(before - SizeOf(target));
+  return bytes;
+}
+
+std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
+  const QByteArray bytes = ReadWholeFile(source);
+  const QByteArray optimized = OptimizedJpegBlp(bytes);
+  WriteFileAtomically(target, optimized);
+  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(optimized.size()));
+}
+
+std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
+  const QByteArray bytes = ReadWholeFile(source);
+  const QByteArray resaved = ResavedPalettedBlp(bytes, source);
+  WriteFileAtomically(target, resaved);
+  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(resaved.size()));
 }
 
 void StoreMipmapTables(const Blp1Header& header, const QString& source, const QString& target) {

@@ -3,6 +3,7 @@
 // comment. Target may equal source; every rewrite is atomic (temporary file, then rename).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +19,11 @@ std::uint8_t ClassifyForOptimization(const QString& fileName);
 // Bytes saved: source size before - target size after (negative when the file grew).
 std::int32_t OptimizeJpegBlp(const QString& source, const QString& target);
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target);
+
+// The same two rewrites on a file image in memory, for callers that write the result only
+// when it pays. `name` is the file's name for error messages.
+QByteArray OptimizedJpegBlp(const QByteArray& file);
+QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name);
 
 // Writes the header's offset and size tables (bytes 28..155) into the source file's bytes
 // and saves them under the target name; nothing else changes.

@@ -234,7 +234,7 @@ TEST_P(CrashSafety, FileSizeLimit) {
   EXPECT_EQ(QDir(dir.filePath("work")).entryList(QDir::Files | QDir::Hidden), QStringList{"tex.blp"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Rewrites, CrashSafety, ::testing::Values("optimize", "resave", "comment", "save"),
+INSTANTIATE_TEST_SUITE_P(Rewrites, CrashSafety, ::testing::Values("optimize", "batch", "resave", "comment", "save"),
                          [](const auto& info) { return std::string(info.param); });
 
 // Fills the small file system and runs one rewrite into it; returns a failure text or "".

@@ -5,8 +5,9 @@
 //   rewrite_driver loop MODE DIR      rewrites DIR/work/tex.blp forever, alternating between
 //                                     the versions; writes one byte to stdout per round
 //   rewrite_driver once MODE DIR      one round; exit 2 with the error on stderr
-// Modes: optimize (JPEG header optimizer), resave (paletted re-save), comment (mipmap table
-// rewrite), save (a 1024 x 1024 BLP2 saved over the file).
+// Modes: optimize (JPEG header optimizer), batch (the mass optimizer's step for one file, as
+// the optimizer window and ondrel-convert --optimize run it), resave (paletted re-save),
+// comment (mipmap table rewrite), save (a 1024 x 1024 BLP2 saved over the file).
 #include <unistd.h>
 
 #include <QDir>
@@ -23,6 +24,7 @@
 #include "blp1_comment.hpp"
 #include "blp1_files.hpp"
 #include "file_size_signal.hpp"
+#include "optimize_file.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -68,7 +70,7 @@ TBitmap Picture(std::uint32_t seed) { return ondrel_test::PhotoBitmap(1024, 1024
 
 void Prepare(const QString& mode, const Paths& p) {
   QDir().mkpath(QFileInfo(p.tex).path());
-  if (mode == "optimize") {
+  if (mode == "optimize" || mode == "batch") {
     ondrel_test::WriteFile(p.v0, UnoptimizedJpegBlp());
     OptimizeJpegBlp(p.v0, p.v1);
   } else if (mode == "resave") {
@@ -95,6 +97,13 @@ std::function<void()> Round(const QString& mode, const Paths& p) {
     return [=] {
       WriteFileAtomically(p.tex, v0);
       OptimizeJpegBlp(p.tex, p.tex);
+    };
+  }
+  if (mode == "batch") {
+    const QByteArray v0 = ondrel_test::ReadFile(p.v0);
+    return [=] {
+      WriteFileAtomically(p.tex, v0);
+      batch::OptimizeFileInPlace(p.tex);
     };
   }
   if (mode == "resave") {
