@@ -19,6 +19,15 @@ std::span<const std::uint8_t> Span(const QByteArray& b) {
   return {reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())};
 }
 
+// The first 156 bytes of a file image, which must be a BLP1 file.
+Blp1Header HeaderOf(const QByteArray& bytes, const QString& name) {
+  if (bytes.size() < qsizetype(kBlp1HeaderSize) || !bytes.startsWith("BLP1"))
+    throw FileError("not a BLP1 file: " + name.toStdString());
+  Blp1Header header;
+  std::copy(bytes.begin(), bytes.begin() + qsizetype(kBlp1HeaderSize), header.begin());
+  return header;
+}
+
 }  // namespace
 
 std::uint8_t ClassifyForOptimization(const QString& fileName) {
@@ -34,12 +43,7 @@ std::uint8_t ClassifyForOptimization(const QString& fileName) {
 Blp1Header ReadBlp1Header(const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + fileName.toStdString());
-  const QByteArray bytes = file.read(kBlp1HeaderSize);
-  if (bytes.size() != qsizetype(kBlp1HeaderSize) || !bytes.startsWith("BLP1"))
-    throw FileError("not a BLP1 file: " + fileName.toStdString());
-  Blp1Header header;
-  std::copy(bytes.begin(), bytes.end(), header.begin());
-  return header;
+  return HeaderOf(file.read(kBlp1HeaderSize), fileName);
 }
 
 QByteArray OptimizedJpegBlp(const QByteArray& file) {
@@ -48,10 +52,7 @@ QByteArray OptimizedJpegBlp(const QByteArray& file) {
 }
 
 QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name) {
-  if (file.size() < qsizetype(kBlp1HeaderSize) || !file.startsWith("BLP1"))
-    throw FileError("not a BLP1 file: " + name.toStdString());
-  Blp1Header head;
-  std::copy(file.begin(), file.begin() + qsizetype(kBlp1HeaderSize), head.begin());
+  const Blp1Header head = HeaderOf(file, name);
   // The encoder writes fresh mipmap tables; the comment in their unused entries is carried over.
   const std::string comment = ReadBlpComment(head);
   TBLPBitmap blp;
