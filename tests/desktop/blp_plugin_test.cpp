@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ormel_blp.h"
+#include "peer_files.hpp"
 
 namespace {
 
@@ -99,12 +100,14 @@ TEST(BlpPlugin, ReadsEveryLevelOfOurFilesAsTheLibrary) {
 }
 
 TEST(BlpPlugin, ReadsEveryLevelOfPeerFilesAsTheLibrary) {
+  SKIP_WITHOUT_PEER_FILES();
   const QStringList files = ReadablePeerFiles();
   ASSERT_GE(files.size(), 20);
   for (const QString& path : files) ExpectEveryLevelAsTheLibrary(path);
 }
 
 TEST(BlpPlugin, ReadsFromPipes) {
+  SKIP_WITHOUT_PEER_FILES();
   const QString path = QStringLiteral(ONDREL_PEER_BLP "/Pinta365-blp/64x64_DXT3.blp");
   QProcess pipe;  // a sequential device: no size known in advance
   pipe.start("cat", {path}, QIODevice::ReadOnly);
@@ -116,6 +119,7 @@ TEST(BlpPlugin, ReadsFromPipes) {
 }
 
 TEST(BlpPlugin, CountsStoredLevelsNotTableCopies) {
+  SKIP_WITHOUT_PEER_FILES();
   const struct {
     const char* file;
     int levels;
@@ -137,6 +141,7 @@ TEST(BlpPlugin, CountsStoredLevelsNotTableCopies) {
 }
 
 TEST(BlpPlugin, SizeAndFormatComeFromTheHeader) {
+  SKIP_WITHOUT_PEER_FILES();
   QImageReader reader(QStringLiteral(ONDREL_PEER_BLP "/Pinta365-blp/256x256_DTX1.blp"));
   EXPECT_EQ(reader.size(), QSize(256, 256));
   EXPECT_EQ(reader.imageFormat(), QImage::Format_RGB32);
@@ -233,6 +238,7 @@ TEST(BlpPlugin, RefusesAnUnknownSubType) {
 }
 
 TEST(BlpPlugin, HostileFilesFailCleanly) {
+  SKIP_WITHOUT_PEER_FILES();
   QStringList hostile = QDir(ONDREL_PEER_BLP "/Pillow").entryList({"timeout-*.blp"}, QDir::Files);
   ASSERT_EQ(hostile.size(), 7);
   for (const QString& name : hostile) {
