@@ -177,6 +177,8 @@ inline std::uint32_t ChooseIndex(int d, int c0Point, int halfPoint, int c3Point)
 std::uint32_t DitheredIndices(const int (&dots)[16], const int (&stops)[4], int c0Point,
                               int halfPoint, int c3Point) {
   const int s0 = stops[0], s1 = stops[1], s2 = stops[2], s3 = stops[3];
+  const int t0 = 7 * s0, t1 = 7 * s1, t2 = 7 * s2, t3 = 7 * s3;
+  // The stop (or 7 * stop: k0..k3) of the choice for e, as ChooseIndex chooses.
   const auto stopOf = [&](int e, int k1, int k3, int k2, int k0) {
     const int low = e < c0Point ? k1 : k3;
     const int high = e < c3Point ? k2 : k0;
@@ -187,9 +189,9 @@ std::uint32_t DitheredIndices(const int (&dots)[16], const int (&stops)[4], int 
   for (int row = 0; row < 4; ++row) {
     const int* d = dots + 4 * row;
     const int e0 = 16 * d[0] + 3 * p1 + 5 * p0;
-    const int e1 = 16 * d[1] + 7 * d[0] + 3 * p2 + 5 * p1 + p0 - stopOf(e0, 7 * s1, 7 * s3, 7 * s2, 7 * s0);
-    const int e2 = 16 * d[2] + 7 * d[1] + 3 * p3 + 5 * p2 + p1 - stopOf(e1, 7 * s1, 7 * s3, 7 * s2, 7 * s0);
-    const int e3 = 16 * d[3] + 7 * d[2] + 5 * p3 + p2 - stopOf(e2, 7 * s1, 7 * s3, 7 * s2, 7 * s0);
+    const int e1 = 16 * d[1] + 7 * d[0] + 3 * p2 + 5 * p1 + p0 - stopOf(e0, t1, t3, t2, t0);
+    const int e2 = 16 * d[2] + 7 * d[1] + 3 * p3 + 5 * p2 + p1 - stopOf(e1, t1, t3, t2, t0);
+    const int e3 = 16 * d[3] + 7 * d[2] + 5 * p3 + p2 - stopOf(e2, t1, t3, t2, t0);
     p0 = d[0] - stopOf(e0, s1, s3, s2, s0);
     p1 = d[1] - stopOf(e1, s1, s3, s2, s0);
     p2 = d[2] - stopOf(e2, s1, s3, s2, s0);
@@ -278,10 +280,6 @@ bool RefineEndpoints(const PixelBlock& block, std::uint16_t& max16, std::uint16_
   return changed;
 }
 
-}  // namespace
-
-namespace {
-
 // The solid block's tabulated endpoints and indices, or false when the block is not solid.
 bool EncodeSolid(const EncoderTables& t, const PixelBlock& block, std::uint16_t& max16,
                  std::uint16_t& min16, std::uint32_t& mask) {
@@ -333,7 +331,6 @@ void DitherForFit(const EncoderTables& t, const PixelBlock& block, PixelBlock& d
   DitherChannel(t.snap6.data(), block.g, dithered.g);
   DitherChannel(t.snap5.data(), block.r, dithered.r);
 }
-
 
 void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dithering,
                       std::uint8_t* out) {

@@ -1,6 +1,8 @@
 // Eight blocks per vector, one 16-bit lane each. The snap to 5 or 6 bits is computed rather
 // than looked up (vectors cannot index a table): the nearest level MulDiv255(v, 31) widened by
-// bit replication, which is how the table is built. Without SSE2 the blocks go one by one.
+// bit replication, which is how the table is built; clamping v to 0..255 first stands for the
+// table's clamped ends. Every value fits 16 bits: an error is at most 255 in size, so the
+// weighted sums stay within +-4080. Without SSE2 the blocks go one by one.
 #include "dxt_dither_batch.hpp"
 
 #if defined(__SSE2__)
@@ -53,7 +55,8 @@ Lanes Snap(Lanes v) {
 
 // e / 16, truncated toward zero.
 Lanes Div16(Lanes e) {
-  return _mm_srai_epi16(_mm_add_epi16(e, _mm_and_si128(_mm_srai_epi16(e, 15), _mm_set1_epi16(15))), 4);
+  const Lanes roundUp = _mm_and_si128(_mm_srai_epi16(e, 15), _mm_set1_epi16(15));  // e < 0
+  return _mm_srai_epi16(_mm_add_epi16(e, roundUp), 4);
 }
 
 Lanes Times(Lanes v, int k) { return _mm_mullo_epi16(v, _mm_set1_epi16(static_cast<short>(k))); }
