@@ -61,8 +61,7 @@ bool IsSolid(const PixelBlock& block) {
   return true;
 }
 
-// Floyd-Steinberg inside the block on one channel, quantizing to the 5- or 6-bit levels, so
-// the endpoint fit sees the levels the dithered indices will reach.
+// Floyd-Steinberg on one channel, quantizing to the 5- or 6-bit levels of snap.
 void DitherChannel(const std::uint8_t* snap, const std::uint8_t* in, std::uint8_t* out) {
   constexpr int kLast = EncoderTables::kSnapSize - 1;
   // Values stay inside -8..263 in practice (a search over 60 million blocks, many of them near
@@ -86,12 +85,6 @@ void DitherChannel(const std::uint8_t* snap, const std::uint8_t* in, std::uint8_
     cur[3] = u[3] - q[3];
     std::copy(cur, cur + 4, prev);
   }
-}
-
-void DitherForFit(const EncoderTables& t, const PixelBlock& block, PixelBlock& dithered) {
-  DitherChannel(t.snap5.data(), block.b, dithered.b);
-  DitherChannel(t.snap6.data(), block.g, dithered.g);
-  DitherChannel(t.snap5.data(), block.r, dithered.r);
 }
 
 // Endpoints from the extremes of the block along its principal axis, found by four power
@@ -175,6 +168,43 @@ inline std::uint32_t ChooseIndex(int d, int c0Point, int halfPoint, int c3Point)
   return (low & lowMask) | (high & ~lowMask);
 }
 
+// The index word with Floyd-Steinberg error spread on the projections (scaled by 16, so the
+// weights stay integers; the cut points come scaled alike). Only the left neighbour's error
+// lies on the chain from pixel to pixel, so that step is kept short: the stop of the choice is
+// selected directly rather than looked up by its index, and seven times the error enters as
+// 7 * dot (known in advance) minus 7 * stop (selected alike). The index itself, and the
+// terms of the row above, are off the chain.
+std::uint32_t DitheredIndices(const int (&dots)[16], const int (&stops)[4], int c0Point,
+                              int halfPoint, int c3Point) {
+  const int s0 = stops[0], s1 = stops[1], s2 = stops[2], s3 = stops[3];
+  const int t0 = 7 * s0, t1 = 7 * s1, t2 = 7 * s2, t3 = 7 * s3;
+  // The stop (or 7 * stop: k0..k3) of the choice for e, as ChooseIndex chooses.
+  const auto stopOf = [&](int e, int k1, int k3, int k2, int k0) {
+    const int low = e < c0Point ? k1 : k3;
+    const int high = e < c3Point ? k2 : k0;
+    return e < halfPoint ? low : high;
+  };
+  std::uint32_t mask = 0;
+  int p0 = 0, p1 = 0, p2 = 0, p3 = 0;  // errors of the row above
+  for (int row = 0; row < 4; ++row) {
+    const int* d = dots + 4 * row;
+    const int e0 = 16 * d[0] + 3 * p1 + 5 * p0;
+    const int e1 = 16 * d[1] + 7 * d[0] + 3 * p2 + 5 * p1 + p0 - stopOf(e0, t1, t3, t2, t0);
+    const int e2 = 16 * d[2] + 7 * d[1] + 3 * p3 + 5 * p2 + p1 - stopOf(e1, t1, t3, t2, t0);
+    const int e3 = 16 * d[3] + 7 * d[2] + 5 * p3 + p2 - stopOf(e2, t1, t3, t2, t0);
+    p0 = d[0] - stopOf(e0, s1, s3, s2, s0);
+    p1 = d[1] - stopOf(e1, s1, s3, s2, s0);
+    p2 = d[2] - stopOf(e2, s1, s3, s2, s0);
+    p3 = d[3] - stopOf(e3, s1, s3, s2, s0);
+    const std::uint32_t indices = ChooseIndex(e0, c0Point, halfPoint, c3Point) |
+                                  ChooseIndex(e1, c0Point, halfPoint, c3Point) << 2 |
+                                  ChooseIndex(e2, c0Point, halfPoint, c3Point) << 4 |
+                                  ChooseIndex(e3, c0Point, halfPoint, c3Point) << 6;
+    mask |= indices << (8 * row);
+  }
+  return mask;
+}
+
 // Index word by projecting each pixel onto colour 0 - colour 1 and cutting at the midpoints
 // of the four stops.
 std::uint32_t AssignColorIndices(const PixelBlock& block, const Rgb (&colors)[4], bool dithering) {
@@ -196,28 +226,7 @@ std::uint32_t AssignColorIndices(const PixelBlock& block, const Rgb (&colors)[4]
     return mask;
   }
 
-  // Error diffusion on the projections, scaled by 16 so the weights stay integers.
-  c0Point <<= 4;
-  halfPoint <<= 4;
-  c3Point <<= 4;
-  const auto choose = [&](int d) { return ChooseIndex(d, c0Point, halfPoint, c3Point); };
-  int prev[4] = {0, 0, 0, 0};
-  int cur[4];
-  for (int row = 0; row < 4; ++row) {
-    const int* d = dots + 4 * row;
-    std::uint32_t index[4];
-    index[0] = choose(16 * d[0] + 3 * prev[1] + 5 * prev[0]);
-    cur[0] = d[0] - stops[index[0]];
-    index[1] = choose(16 * d[1] + 7 * cur[0] + 3 * prev[2] + 5 * prev[1] + prev[0]);
-    cur[1] = d[1] - stops[index[1]];
-    index[2] = choose(16 * d[2] + 7 * cur[1] + 3 * prev[3] + 5 * prev[2] + prev[1]);
-    cur[2] = d[2] - stops[index[2]];
-    index[3] = choose(16 * d[3] + 7 * cur[2] + 5 * prev[3] + prev[2]);
-    cur[3] = d[3] - stops[index[3]];
-    mask |= (index[0] | index[1] << 2 | index[2] << 4 | index[3] << 6) << (8 * row);
-    std::copy(cur, cur + 4, prev);
-  }
-  return mask;
+  return DitheredIndices(dots, stops, c0Point << 4, halfPoint << 4, c3Point << 4);
 }
 
 int Clamp565(double v, int top) { return std::clamp(RoundHalfEven(v), 0, top); }
@@ -271,41 +280,40 @@ bool RefineEndpoints(const PixelBlock& block, std::uint16_t& max16, std::uint16_
   return changed;
 }
 
-}  // namespace
+// The solid block's tabulated endpoints and indices, or false when the block is not solid.
+bool EncodeSolid(const EncoderTables& t, const PixelBlock& block, std::uint16_t& max16,
+                 std::uint16_t& min16, std::uint32_t& mask) {
+  if (!IsSolid(block)) return false;
+  const auto& r = t.singleColor5[block.r[0]];
+  const auto& g = t.singleColor6[block.g[0]];
+  const auto& b = t.singleColor5[block.b[0]];
+  max16 = static_cast<std::uint16_t>(r[0] << 11 | g[0] << 5 | b[0]);
+  min16 = static_cast<std::uint16_t>(r[1] << 11 | g[1] << 5 | b[1]);
+  mask = 0xAAAAAAAAu;  // every pixel at one third from max16
+  return true;
+}
 
-void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dithering,
-                      std::uint8_t* out) {
-  std::uint16_t max16, min16;
-  std::uint32_t mask;
-  if (IsSolid(block)) {
-    const auto& r = t.singleColor5[block.r[0]];
-    const auto& g = t.singleColor6[block.g[0]];
-    const auto& b = t.singleColor5[block.b[0]];
-    max16 = static_cast<std::uint16_t>(r[0] << 11 | g[0] << 5 | b[0]);
-    min16 = static_cast<std::uint16_t>(r[1] << 11 | g[1] << 5 | b[1]);
-    mask = 0xAAAAAAAAu;  // every pixel at one third from max16
-  } else {
-    PixelBlock dithered;
-    const PixelBlock* fit = &block;
-    if (dithering) {
-      DitherForFit(t, block, dithered);
-      fit = &dithered;
-    }
-    FitEndpoints(*fit, max16, min16);
-    Rgb colors[4];
+// Endpoints fitted to `fit` (the block or its dithered copy), indices always of the block.
+void EncodeFitted(const PixelBlock& block, const PixelBlock& fit, bool dithering,
+                  std::uint16_t& max16, std::uint16_t& min16, std::uint32_t& mask) {
+  FitEndpoints(fit, max16, min16);
+  Rgb colors[4];
+  mask = 0;
+  if (max16 != min16) {
+    InterpolateColors(max16, min16, colors);
+    mask = AssignColorIndices(block, colors, dithering);
+  }
+  if (RefineEndpoints(fit, max16, min16, mask)) {
     mask = 0;
     if (max16 != min16) {
       InterpolateColors(max16, min16, colors);
       mask = AssignColorIndices(block, colors, dithering);
     }
-    if (RefineEndpoints(*fit, max16, min16, mask)) {
-      mask = 0;
-      if (max16 != min16) {
-        InterpolateColors(max16, min16, colors);
-        mask = AssignColorIndices(block, colors, dithering);
-      }
-    }
   }
+}
+
+void StoreColorBlock(std::uint16_t max16, std::uint16_t min16, std::uint32_t mask,
+                     std::uint8_t* out) {
   // Four-colour order (c0 >= c1), so the block means the same to every decoder.
   if (max16 < min16) {
     std::swap(max16, min16);
@@ -314,6 +322,39 @@ void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dith
   StoreU16LE(out, max16);
   StoreU16LE(out + 2, min16);
   StoreU32LE(out + 4, mask);
+}
+
+}  // namespace
+
+void DitherForFit(const EncoderTables& t, const PixelBlock& block, PixelBlock& dithered) {
+  DitherChannel(t.snap5.data(), block.b, dithered.b);
+  DitherChannel(t.snap6.data(), block.g, dithered.g);
+  DitherChannel(t.snap5.data(), block.r, dithered.r);
+}
+
+void EncodeColorBlock(const EncoderTables& t, const PixelBlock& block, bool dithering,
+                      std::uint8_t* out) {
+  std::uint16_t max16, min16;
+  std::uint32_t mask;
+  if (!EncodeSolid(t, block, max16, min16, mask)) {
+    if (dithering) {
+      PixelBlock dithered;
+      DitherForFit(t, block, dithered);
+      EncodeFitted(block, dithered, true, max16, min16, mask);
+    } else {
+      EncodeFitted(block, block, false, max16, min16, mask);
+    }
+  }
+  StoreColorBlock(max16, min16, mask, out);
+}
+
+void EncodeDitheredColorBlock(const EncoderTables& t, const PixelBlock& block,
+                              const PixelBlock& dithered, std::uint8_t* out) {
+  std::uint16_t max16, min16;
+  std::uint32_t mask;
+  if (!EncodeSolid(t, block, max16, min16, mask))
+    EncodeFitted(block, dithered, true, max16, min16, mask);
+  StoreColorBlock(max16, min16, mask, out);
 }
 
 void EncodeAlphaBlock(const PixelBlock& block, std::uint8_t* out) {

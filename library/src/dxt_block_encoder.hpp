@@ -20,6 +20,16 @@ struct PixelBlock {
 void EncodeColorBlock(const EncoderTables& tables, const PixelBlock& block, bool dithering,
                       std::uint8_t* out);
 
+// The colour block with dithering, given the block's DitherForFit copy (made beforehand, for
+// instance for several blocks at once): the same bytes as EncodeColorBlock with dithering.
+void EncodeDitheredColorBlock(const EncoderTables& tables, const PixelBlock& block,
+                              const PixelBlock& dithered, std::uint8_t* out);
+
+// Floyd-Steinberg inside the block on blue, green and red, quantizing to the 5- or 6-bit
+// levels, so the endpoint fit sees the levels the dithered indices will reach. Alpha is not
+// touched.
+void DitherForFit(const EncoderTables& tables, const PixelBlock& block, PixelBlock& dithered);
+
 // Writes a0 = largest alpha, a1 = smallest alpha and the 48-bit index field.
 void EncodeAlphaBlock(const PixelBlock& block, std::uint8_t* out);
 

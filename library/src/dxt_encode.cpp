@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "dxt_block_encoder.hpp"
+#include "dxt_dither_batch.hpp"
 
 namespace ormel::dxt {
 namespace {
@@ -63,20 +64,49 @@ void GatherBlock(const Level& level, std::uint64_t bx, std::uint64_t by, PixelBl
   }
 }
 
+// Blocks bx..bx + count - 1 of block row by, each gathered, encoded and written at dst;
+// `dithered` holds their fit copies when the level is dithered.
+std::uint8_t* EncodeBlocks(const Level& level, const EncoderTables& tables,
+                           const PixelBlock* blocks, const PixelBlock* dithered, int count,
+                           std::uint8_t* dst) {
+  for (int k = 0; k < count; ++k) {
+    if (level.alphaBlock) {
+      EncodeAlphaBlock(blocks[k], dst);
+      dst += 8;
+    }
+    if (dithered != nullptr)
+      EncodeDitheredColorBlock(tables, blocks[k], dithered[k], dst);
+    else
+      EncodeColorBlock(tables, blocks[k], false, dst);
+    dst += 8;
+  }
+  return dst;
+}
+
 void EncodeBlockRows(const Level& level, std::uint64_t firstRow, std::uint64_t endRow,
                      std::uint8_t* out) {
   const EncoderTables& tables = GetEncoderTables();
   std::uint8_t* dst = out + firstRow * level.blocksPerRow * level.blockBytes;
-  PixelBlock block;
+  PixelBlock blocks[kDitherBatch];
+  PixelBlock dithered[kDitherBatch];
   for (std::uint64_t by = firstRow; by < endRow; ++by) {
-    for (std::uint64_t bx = 0; bx < level.blocksPerRow; ++bx) {
-      GatherBlock(level, bx, by, block);
-      if (level.alphaBlock) {
-        EncodeAlphaBlock(block, dst);
-        dst += 8;
+    std::uint64_t bx = 0;
+    if (level.dithering) {
+      // The dither of the fit runs on whole batches; the rest of the row goes one by one.
+      for (; bx + kDitherBatch <= level.blocksPerRow; bx += kDitherBatch) {
+        for (int k = 0; k < kDitherBatch; ++k) GatherBlock(level, bx + k, by, blocks[k]);
+        DitherForFitBatch(tables, blocks, dithered);
+        dst = EncodeBlocks(level, tables, blocks, dithered, kDitherBatch, dst);
       }
-      EncodeColorBlock(tables, block, level.dithering, dst);
-      dst += 8;
+    }
+    for (; bx < level.blocksPerRow; ++bx) {
+      GatherBlock(level, bx, by, blocks[0]);
+      const PixelBlock* fit = nullptr;
+      if (level.dithering) {
+        DitherForFit(tables, blocks[0], dithered[0]);
+        fit = dithered;
+      }
+      dst = EncodeBlocks(level, tables, blocks, fit, 1, dst);
     }
   }
 }
