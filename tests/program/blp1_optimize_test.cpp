@@ -547,4 +547,31 @@ TEST_F(Blp1Files, RewritesOnlyWhatShrinks) {
   EXPECT_FALSE(QFileInfo::exists(path("j2.blp")));
 }
 
+// Paletted files of other writers: every level the chain has decodes the same after the trim,
+// and the file never grows.
+TEST(PalettedResave, KeepsPeerFilesIdentical) {
+  const QString folder = QString(ONDREL_PEER_BLP) + "/image-blp/";
+  int seen = 0;
+  for (const char* name : {"simple_with_alpha.blp", "rect_with_alpha.blp", "simple_without_alpha.blp"}) {
+    if (!QFileInfo::exists(folder + name)) continue;
+    ++seen;
+    const QByteArray source = ondrel_test::ReadFile(folder + name);
+    const QByteArray once = ResavedPalettedBlp(source, name);
+    EXPECT_LE(once.size(), source.size()) << name;
+    const auto h = std::span<const std::uint8_t, kBlp1HeaderSize>(reinterpret_cast<const std::uint8_t*>(source.constData()), kBlp1HeaderSize);
+    for (int k = 0; k < MipmapCountOf(h); ++k) {
+      if (MipmapSize(h, k) == 0) continue;
+      const auto decode = [&](const QByteArray& file) {
+        DecodedLevel d;
+        d.pixels.assign(4 * 16, 0xA5);
+        BLP_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()),
+                             std::uint16_t(k), d.pixels.data(), d.pixels.size(), &d.width, &d.height);
+        return d;
+      };
+      EXPECT_EQ(decode(source), decode(once)) << name << " level " << k;
+    }
+  }
+  if (seen == 0) GTEST_SKIP() << "no peer files in " << folder.toStdString();
+}
+
 }  // namespace
