@@ -111,12 +111,14 @@ std::vector<std::uint8_t> TrimPalettedBlpImage(Bytes source) {
     });
     SetMipmapOffset(out, i, same->newOffset);
   }
-  // Past the chain: a comment stays as it is; entries that named bytes of the file named bytes
-  // that have moved, and are cleared.
+  // Past the chain: a comment stays as it is; entries that named bytes of the old or the new
+  // file would name bytes that have moved, and are cleared (the new file may be the longer
+  // one when levels overlapped; a second pass then finds nothing to clear).
   if (ReadBlpComment(header).empty()) {
+    const std::size_t within = std::max(source.size(), target.size());
     for (int i = levelCount; i < 16; ++i) {
       const std::uint32_t end = MipmapOffset(header, i) + MipmapSize(header, i);  // 32-bit, as stored
-      if (end <= source.size()) {
+      if (end <= within) {
         SetMipmapOffset(out, i, 0);
         SetMipmapSize(out, i, 0);
       }
