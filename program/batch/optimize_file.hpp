@@ -1,6 +1,7 @@
 // The mass optimizer's step for one file: a BLP1 file with JPEG content gets one shared JPEG
-// header and no gaps; a paletted BLP1 file is re-saved with only the palette entries it uses
-// (twice when the first pass gained). The new file is made in memory and replaces the file
+// header and no gaps; a paletted BLP1 file loses the palette entries no level uses, each
+// level's indices renumbered and every other byte kept (a second pass runs when the first gained, and finds nothing more).
+// No level is decoded or encoded again. The new file is made in memory and replaces the file
 // atomically, only when it is smaller: a file never grows and is never half-written.
 #pragma once
 

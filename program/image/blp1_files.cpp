@@ -1,16 +1,12 @@
 #include "blp1_files.hpp"
 
-#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
 
-#include "ImgUtils.hpp"
 #include "atomic_file.hpp"
-#include "blp1_comment.hpp"
-#include "blp1_levels.hpp"
 #include "blp1_optimize.hpp"
-#include "om_blp.hpp"
+#include "blp1_palette_trim.hpp"
 
 namespace ondrel {
 namespace {
@@ -52,55 +48,32 @@ QByteArray OptimizedJpegBlp(const QByteArray& file) {
 }
 
 QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name) {
-  const Blp1Header head = HeaderOf(file, name);
-  // The encoder writes fresh mipmap tables; the comment in their unused entries is carried over.
-  const std::string comment = ReadBlpComment(head);
-  TBLPBitmap blp;
-  {
-    QBuffer source;
-    source.setData(file);
-    source.open(QIODevice::ReadOnly);
-    blp.LoadFromStream(source);
-  }
-  if (blp.empty()) throw FileError("cannot decode " + name.toStdString());
-  // Exactly the levels the file has, wherever they are stored; copies and empty entries are
-  // not levels.
-  const int n = MipmapCountFor(std::uint16_t(blp.Width), std::uint16_t(blp.Height));
-  const auto kinds = ClassifyLevelEntries(head, std::uint64_t(file.size()), n);
-  const std::uint32_t levels = std::uint32_t(std::count(kinds.begin() + 1, kinds.end(), LevelEntry::Level));
-  blp.Signature = kSignatureBlp1;
-  blp.Compression = 1;
-  blp.SaveMipmapsMinus1 = levels;
-  blp.SaveColorsOrQuality = std::clamp<std::uint32_t>(CountColors(blp), 1, 256);
-  blp.SaveFlagA = true;
-  blp.SaveFlagB = false;
-  blp.HasAlpha = blp.pixelFormat() == PixelFormat::Bit32;
-  QByteArray bytes;
-  {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    blp.SaveToStream(buffer);
-  }
-  if (!comment.empty() && bytes.size() >= qsizetype(kBlp1HeaderSize)) {
-    std::span<std::uint8_t, kBlp1HeaderSize> header(reinterpret_cast<std::uint8_t*>(bytes.data()),
-                                                    kBlp1HeaderSize);
-    WriteBlpComment(header, comment);
-  }
-  return bytes;
+  if (!file.startsWith("BLP1")) throw FileError("not a BLP1 file: " + name.toStdString());
+  const auto trimmed = TrimPalettedBlpImage(Span(file));
+  return QByteArray(reinterpret_cast<const char*>(trimmed.data()), qsizetype(trimmed.size()));
 }
+
+namespace {
+
+// The target is written only with a complete file smaller than the source; otherwise it is
+// left as it was (and not made when it is another file).
+std::int32_t WriteWhenSmaller(const QString& target, const QByteArray& before, const QByteArray& after) {
+  const std::int64_t saved = std::int64_t(before.size()) - std::int64_t(after.size());
+  if (saved <= 0) return 0;
+  WriteFileAtomically(target, after);
+  return std::int32_t(saved);
+}
+
+}  // namespace
 
 std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
-  const QByteArray optimized = OptimizedJpegBlp(bytes);
-  WriteFileAtomically(target, optimized);
-  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(optimized.size()));
+  return WriteWhenSmaller(target, bytes, OptimizedJpegBlp(bytes));
 }
 
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
-  const QByteArray resaved = ResavedPalettedBlp(bytes, source);
-  WriteFileAtomically(target, resaved);
-  return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(resaved.size()));
+  return WriteWhenSmaller(target, bytes, ResavedPalettedBlp(bytes, source));
 }
 
 void StoreMipmapTables(const Blp1Header& header, const QString& source, const QString& target) {

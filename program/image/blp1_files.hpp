@@ -1,6 +1,7 @@
 // The file operations of the BLP1 tools: classification for the optimizer, the JPEG header
-// optimizer and the paletted re-save, and the rewrite of the mipmap tables that stores a
-// comment. Target may equal source; every rewrite is atomic (temporary file, then rename).
+// optimizer and the paletted re-save (the palette trimmed, no level re-encoded), and the
+// rewrite of the mipmap tables that stores a comment. Target may equal source; every rewrite
+// is atomic (temporary file, then rename).
 #pragma once
 
 #include <QByteArray>
@@ -16,7 +17,9 @@ namespace ondrel {
 // as it is; 255: not BLP1. Throws FileError on a file too short to tell.
 std::uint8_t ClassifyForOptimization(const QString& fileName);
 
-// Bytes saved: source size before - target size after (negative when the file grew).
+// Bytes saved: source size - target size. The target is written only when the result is
+// smaller; otherwise nothing is written (a new target is not made) and the result is 0.
+// Throws OptimizeError for a file that cannot be rewritten without changing a picture.
 std::int32_t OptimizeJpegBlp(const QString& source, const QString& target);
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target);
 

@@ -25,3 +25,21 @@ std::array<LevelEntry, 16> ClassifyLevelEntries(std::span<const std::uint8_t, kB
 }
 
 }  // namespace ondrel
+
+namespace ondrel {
+
+LevelSides DerivedLevelSides(std::uint32_t width0, std::uint32_t height0, std::uint32_t size0,
+                             std::uint32_t sizeK) {
+  LevelSides s{width0, height0};
+  std::uint32_t ratio = size0 / sizeK;
+  while (ratio > 1) {
+    const bool halveWidth = s.width > 1, halveHeight = s.height > 1;
+    if (!halveWidth && !halveHeight) break;
+    if (halveWidth) s.width /= 2;
+    if (halveHeight) s.height /= 2;
+    ratio /= (halveWidth && halveHeight) ? 4 : 2;
+  }
+  return s;
+}
+
+}  // namespace ondrel

@@ -24,3 +24,18 @@ std::array<LevelEntry, 16> ClassifyLevelEntries(std::span<const std::uint8_t, kB
                                                 std::uint64_t fileSize, int count);
 
 }  // namespace ondrel
+
+namespace ondrel {
+
+struct LevelSides {
+  std::uint32_t width = 0, height = 0;
+};
+
+// The sides of a paletted or JPEG level as readers derive them from the ratio of the stored
+// sizes of level 0 and this level: each halving takes the ratio down by the area's factor
+// (4 while both sides halve, 2 once one side is 1), and stops when neither side can halve.
+// sizeK must not be 0.
+LevelSides DerivedLevelSides(std::uint32_t width0, std::uint32_t height0, std::uint32_t size0,
+                             std::uint32_t sizeK);
+
+}  // namespace ondrel

@@ -375,11 +375,13 @@ void ViewerWindow::saveOptimised(bool asNewFile) {
       if (chosen.isEmpty()) return;
       target = OptimisedTargetName(chosen);
     }
+    // Only a complete, smaller file is written; otherwise nothing is, and the box says so.
     const std::int64_t saved =
         kind == 0 ? OptimizeJpegBlp(currentFile_, target) : ResavePalettedBlp(currentFile_, target);
-    const QString path = QDir::toNativeSeparators(currentFile_);
+    const QString source = QDir::toNativeSeparators(currentFile_);
     showMessage(QMessageBox::Information, MessageType(1),
-                saved <= 0 ? FormatMessage(Message(14), {path}) : FormatMessage(Message(13), {path, saved}));
+                saved <= 0 ? FormatMessage(Message(14), {source})
+                           : FormatMessage(Message(13), {QDir::toNativeSeparators(target), saved}));
     if (!asNewFile && saved > 0) openImage(currentFile_, true);
   } catch (const ImageError& error) {
     // Reported, never taken for a success: the file on disk is as it was.

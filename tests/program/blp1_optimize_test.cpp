@@ -5,9 +5,13 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <functional>
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "atomic_file.hpp"
 #include "blp1_comment.hpp"
@@ -15,6 +19,7 @@
 #include "blp1_header.hpp"
 #include "blp1_optimize.hpp"
 #include "file_size_signal.hpp"
+#include "ormel_blp.h"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -289,8 +294,7 @@ TEST_F(Blp1Files, OptimizeInPlaceReportsBytesSaved) {
   EXPECT_EQ(saved, source.size() - after.size());
   EXPECT_GT(saved, 0);
   EXPECT_EQ(OptimizeJpegBlp(path("a.blp"), path("a.blp")), 0);
-  EXPECT_EQ(OptimizeJpegBlp(path("a.blp"), path("b.blp")), 0);
-  EXPECT_EQ(ondrel_test::ReadFile(path("b.blp")), after);
+  EXPECT_EQ(ondrel_test::ReadFile(path("a.blp")), after);
 }
 
 TEST_F(Blp1Files, Classify) {
@@ -352,6 +356,222 @@ TEST_F(Blp1Files, FailedRewriteLeavesTheOriginal) {
   }
   EXPECT_EQ(ondrel_test::ReadFile(path("d.blp")), source);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"d.blp"});  // no leftovers
+}
+
+// Paletted BLP1 files built by hand: every level painted on its own (not a reduction of
+// level 0), indices drawn from a few palette entries, alpha planes of every depth.
+struct PalettedSpec {
+  const char* name;
+  std::uint32_t alphaBits, pictureType;
+  int storedLevels = 5;       // of the 16 x 8 chain's 5; the rest repeat the last
+  std::uint32_t paletteEntries = 256;  // written before level 0
+};
+
+// Sides of level k of the 16 x 8 chain.
+int SideOf(int side, int k) { return std::max(1, side >> k); }
+
+// Bytes of an alpha plane of `area` pixels at the given depth as a file stores it.
+std::size_t AlphaBytes(std::uint32_t bits, bool hasAlpha, std::size_t area) {
+  if (!hasAlpha) return 0;
+  if (bits == 1) return (area + 7) / 8;
+  if (bits == 4) return (area + 1) / 2;
+  return area;
+}
+
+// The indices in use: a handful spread over the palette, none of them entry 0.
+constexpr std::uint8_t kUsed[] = {3, 9, 10, 77, 200, 254};
+
+QByteArray MakePalettedBlp1(const PalettedSpec& spec) {
+  const int w = 16, h = 8, n = MipmapCountFor(w, h);
+  const bool hasAlpha = spec.pictureType < 5 || spec.alphaBits == 8;
+  QByteArray file(int(kBlp1HeaderSize), '\0');
+  auto s = [&] { return std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size())); };
+  std::memcpy(file.data(), "BLP1", 4);
+  PutU32(s(), kBlp1CompressionAt, 1);
+  PutU32(s(), 8, spec.alphaBits);
+  PutU32(s(), kBlp1WidthAt, w);
+  PutU32(s(), kBlp1HeightAt, h);
+  PutU32(s(), 20, spec.pictureType);
+  PutU32(s(), 24, 1);
+  for (std::uint32_t e = 0; e < spec.paletteEntries; ++e) {
+    const char entry[4] = {char(e * 7), char(255 - e), char(e * 13 + 1), char(e)};
+    file.append(entry, 4);
+  }
+  for (int k = 0; k < spec.storedLevels; ++k) {
+    const std::size_t area = std::size_t(SideOf(w, k)) * SideOf(h, k);
+    QByteArray level;
+    for (std::size_t i = 0; i < area; ++i) level.append(char(kUsed[(i * 5 + k + i / 7) % std::size(kUsed)]));
+    const std::size_t alpha = AlphaBytes(spec.alphaBits, hasAlpha, area);
+    // Packed planes draw their bytes from the indices in use: readers take a 1 x 1 level of
+    // two bytes for 2 x 1 and read its alpha byte as an index too.
+    const bool packed = spec.alphaBits == 1 || spec.alphaBits == 4;
+    for (std::size_t i = 0; i < alpha; ++i)
+      level.append(packed ? char(kUsed[(i * 5 + 1) % std::size(kUsed)]) : char((i * 37 + 11 * k) ^ 0x5A));
+    SetMipmapOffset(s(), k, std::uint32_t(file.size()));
+    SetMipmapSize(s(), k, std::uint32_t(level.size()));
+    file.append(level);
+  }
+  for (int k = spec.storedLevels; k < n; ++k) {
+    SetMipmapOffset(s(), k, MipmapOffset(s(), spec.storedLevels - 1));
+    SetMipmapSize(s(), k, MipmapSize(s(), spec.storedLevels - 1));
+  }
+  return file;
+}
+
+// Level k through the codec library, with its reported sides; pixels it leaves alone keep a
+// fill pattern, so they compare too.
+struct DecodedLevel {
+  std::uint16_t width = 0, height = 0;
+  std::vector<std::uint8_t> pixels;
+  bool operator==(const DecodedLevel&) const = default;
+};
+// A failure names the sides and the largest change of any byte.
+void PrintTo(const DecodedLevel& d, std::ostream* os) { *os << d.width << " x " << d.height; }
+int LargestChange(const DecodedLevel& a, const DecodedLevel& b) {
+  int most = 0;
+  for (std::size_t i = 0; i < std::min(a.pixels.size(), b.pixels.size()); ++i)
+    most = std::max(most, std::abs(int(a.pixels[i]) - int(b.pixels[i])));
+  return most;
+}
+DecodedLevel DecodePalettedLevel(const QByteArray& file, int k) {
+  DecodedLevel d;
+  d.pixels.assign(16 * 8 * 4, 0xA5);
+  BLP_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()),
+                       std::uint16_t(k), d.pixels.data(), d.pixels.size(), &d.width, &d.height);
+  return d;
+}
+
+// Every level of the 16 x 8 chain (5 levels).
+void ExpectSamePalettedLevels(const QByteArray& a, const QByteArray& b) {
+  for (int k = 0; k < 5; ++k) {
+    const DecodedLevel before = DecodePalettedLevel(a, k), after = DecodePalettedLevel(b, k);
+    EXPECT_EQ(before, after) << "level " << k << " changed by up to " << LargestChange(before, after);
+  }
+}
+
+class PalettedResave : public ::testing::TestWithParam<PalettedSpec> {};
+
+// Only the unused palette entries go: every level decodes to the same bytes, the file shrinks
+// by 4 bytes an entry, and a second pass changes nothing.
+TEST_P(PalettedResave, TrimsThePaletteAndKeepsEveryLevel) {
+  const PalettedSpec& spec = GetParam();
+  const QByteArray source = MakePalettedBlp1(spec);
+  const QByteArray once = ResavedPalettedBlp(source, "hand-made.blp");
+  ExpectSamePalettedLevels(source, once);
+  const std::uint32_t unused = spec.paletteEntries - std::uint32_t(std::size(kUsed));
+  EXPECT_EQ(source.size() - once.size(), qsizetype(4 * unused));
+  EXPECT_EQ(once.left(int(kBlp1OffsetsAt)), source.left(int(kBlp1OffsetsAt)));  // the other fields
+  EXPECT_EQ(ResavedPalettedBlp(once, "hand-made.blp"), once);
+  // Copies stay copies, of the moved last level.
+  const auto o = Span(once);
+  for (int k = spec.storedLevels; k < 5; ++k) {
+    EXPECT_EQ(MipmapOffset(o, k), MipmapOffset(o, spec.storedLevels - 1));
+    EXPECT_EQ(MipmapSize(o, k), MipmapSize(o, spec.storedLevels - 1));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PalettedResave,
+                         ::testing::Values(PalettedSpec{"NoAlpha", 0, 5},
+                                           PalettedSpec{"Alpha1", 1, 4},
+                                           PalettedSpec{"Alpha4", 4, 4},
+                                           PalettedSpec{"Alpha8", 8, 4},
+                                           PalettedSpec{"Alpha1PictureType5", 1, 5},
+                                           PalettedSpec{"TwoLevelsAndCopies", 8, 4, 2},
+                                           PalettedSpec{"ShortPalette", 4, 4, 5, 255}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Empty entries stay empty, levels after them are kept, and a comment in the unused
+// entries survives.
+TEST(PalettedResave, KeepsEmptyEntriesAndTheComment) {
+  QByteArray source = MakePalettedBlp1({"", 8, 4});
+  auto s = std::span<std::uint8_t, kBlp1HeaderSize>(reinterpret_cast<std::uint8_t*>(source.data()), kBlp1HeaderSize);
+  SetMipmapOffset(s, 2, 0);
+  SetMipmapSize(s, 2, 0);
+  WriteBlpComment(s, "hand painted, keep");
+  const QByteArray once = ResavedPalettedBlp(source, "c.blp");
+  const auto o = std::span<const std::uint8_t, kBlp1HeaderSize>(reinterpret_cast<const std::uint8_t*>(once.constData()), kBlp1HeaderSize);
+  EXPECT_EQ(ReadBlpComment(o), "hand painted, keep");
+  EXPECT_EQ(MipmapOffset(o, 2), 0u);
+  EXPECT_EQ(MipmapSize(o, 2), 0u);
+  for (int k : {0, 1, 3, 4}) {
+    const DecodedLevel before = DecodePalettedLevel(source, k), after = DecodePalettedLevel(once, k);
+    EXPECT_EQ(before, after) << "level " << k << " changed by up to " << LargestChange(before, after);
+  }
+  // Level 2's bytes go, and so does every entry only level 2 used.
+  std::array<bool, 256> named{};
+  for (int k : {0, 1, 3, 4})
+    for (int i = 0; i < SideOf(16, k) * SideOf(8, k); ++i) named[kUsed[(i * 5 + k + i / 7) % std::size(kUsed)]] = true;
+  const auto unused = std::count(named.begin(), named.end(), false);
+  EXPECT_EQ(source.size() - once.size(), qsizetype(4 * unused + 2 * 4 * 2));
+}
+
+// Files whose pixels depend on bytes outside their levels cannot be moved safely: refused.
+TEST(PalettedResave, RefusesFilesItCannotKeepIdentical) {
+  const QByteArray good = MakePalettedBlp1({"", 8, 4});
+  auto mutate = [&](const std::function<void(std::span<std::uint8_t>)>& change) {
+    QByteArray b = good;
+    change(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(b.data()), std::size_t(b.size())));
+    return b;
+  };
+  const QByteArray cases[] = {
+      good.left(100),
+      mutate([](auto s) { SetMipmapSize(s, 1, MipmapSize(s, 1) - 1); }),  // alpha read past the level
+      mutate([](auto s) { SetMipmapSize(s, 3, 0x7FFFFFF0); }),             // a level past the end
+      mutate([](auto s) { SetMipmapOffset(s, 0, 0); }),                    // no level 0
+      mutate([](auto s) { PutU32(s, kBlp1WidthAt, 0); }),
+      mutate([](auto s) { PutU32(s, kBlp1CompressionAt, 0x101); }),
+  };
+  for (const auto& c : cases) EXPECT_THROW(ResavedPalettedBlp(c, "bad.blp"), ImageError);
+  // An index naming a palette entry past the end of a tiny file.
+  QByteArray tiny = MakePalettedBlp1({"", 0, 5, 5, 0});
+  EXPECT_THROW(ResavedPalettedBlp(tiny, "tiny.blp"), ImageError);
+}
+
+// The file operations write only a complete, smaller file; otherwise nothing is written.
+TEST_F(Blp1Files, RewritesOnlyWhatShrinks) {
+  const QByteArray source = MakePalettedBlp1({"", 1, 4});
+  ondrel_test::WriteFile(path("p.blp"), source);
+  const std::int32_t saved = ResavePalettedBlp(path("p.blp"), path("p.blp"));
+  EXPECT_EQ(saved, std::int32_t(4 * (256 - std::size(kUsed))));
+  const QByteArray after = ondrel_test::ReadFile(path("p.blp"));
+  EXPECT_EQ(source.size() - after.size(), saved);
+  EXPECT_EQ(ResavePalettedBlp(path("p.blp"), path("p.blp")), 0);
+  EXPECT_EQ(ondrel_test::ReadFile(path("p.blp")), after);
+  EXPECT_EQ(ResavePalettedBlp(path("p.blp"), path("new.blp")), 0);
+  EXPECT_FALSE(QFileInfo::exists(path("new.blp")));
+  // The same for JPEG content that is already optimal.
+  Blp1JpegLayout layout;
+  layout.merged = true;
+  ondrel_test::WriteFile(path("j.blp"), MakeBlp1Jpeg(layout));
+  EXPECT_EQ(OptimizeJpegBlp(path("j.blp"), path("j2.blp")), 0);
+  EXPECT_FALSE(QFileInfo::exists(path("j2.blp")));
+}
+
+// Paletted files of other writers: every level the chain has decodes the same after the trim,
+// and the file never grows.
+TEST(PalettedResave, KeepsPeerFilesIdentical) {
+  const QString folder = QString(ONDREL_PEER_BLP) + "/image-blp/";
+  int seen = 0;
+  for (const char* name : {"simple_with_alpha.blp", "rect_with_alpha.blp", "simple_without_alpha.blp"}) {
+    if (!QFileInfo::exists(folder + name)) continue;
+    ++seen;
+    const QByteArray source = ondrel_test::ReadFile(folder + name);
+    const QByteArray once = ResavedPalettedBlp(source, name);
+    EXPECT_LE(once.size(), source.size()) << name;
+    const auto h = std::span<const std::uint8_t, kBlp1HeaderSize>(reinterpret_cast<const std::uint8_t*>(source.constData()), kBlp1HeaderSize);
+    for (int k = 0; k < MipmapCountOf(h); ++k) {
+      if (MipmapSize(h, k) == 0) continue;
+      const auto decode = [&](const QByteArray& file) {
+        DecodedLevel d;
+        d.pixels.assign(4 * 16, 0xA5);
+        BLP_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()),
+                             std::uint16_t(k), d.pixels.data(), d.pixels.size(), &d.width, &d.height);
+        return d;
+      };
+      EXPECT_EQ(decode(source), decode(once)) << name << " level " << k;
+    }
+  }
+  if (seen == 0) GTEST_SKIP() << "no peer files in " << folder.toStdString();
 }
 
 }  // namespace

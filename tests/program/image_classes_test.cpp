@@ -3,6 +3,8 @@
 // and the peer BLP files through the dispatcher.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
@@ -89,11 +91,13 @@ TEST_F(EncoderFiles, OptimizerKeepsEveryLevel) {
       const QByteArray source = EncodeBlp(picture, Blp1Jpeg(70, merged, progressive, 15));
       ASSERT_FALSE(source.isEmpty());
       ondrel_test::WriteFile(path("a.blp"), source);
+      QFile::remove(path("b.blp"));
       const std::int32_t saved = OptimizeJpegBlp(path("a.blp"), path("b.blp"));
-      const QByteArray optimized = ondrel_test::ReadFile(path("b.blp"));
+      // Nothing to gain: no target is made.
+      EXPECT_EQ(QFileInfo::exists(path("b.blp")), saved > 0);
+      const QByteArray optimized = saved > 0 ? ondrel_test::ReadFile(path("b.blp")) : source;
       if (merged) {
         EXPECT_EQ(saved, 0);
-        EXPECT_EQ(optimized, source);
       } else {
         EXPECT_GT(saved, 0);
       }
@@ -102,8 +106,10 @@ TEST_F(EncoderFiles, OptimizerKeepsEveryLevel) {
         EXPECT_GT(a.width(), 0);
         EXPECT_TRUE(ondrel_test::SamePixels(a, b)) << merged << progressive << int(level);
       }
-      EXPECT_EQ(OptimizeJpegBlp(path("b.blp"), path("b.blp")), 0);
-      EXPECT_EQ(ondrel_test::ReadFile(path("b.blp")), optimized);
+      if (saved > 0) {
+        EXPECT_EQ(OptimizeJpegBlp(path("b.blp"), path("b.blp")), 0);
+        EXPECT_EQ(ondrel_test::ReadFile(path("b.blp")), optimized);
+      }
     }
 }
 
