@@ -79,7 +79,7 @@ TEST(Thumbnailer, EveryFileGivesAFittingPngOrACleanRefusal) {
   EXPECT_GE(written, 3 * 38);  // all but the eight refused peer files
 }
 
-TEST(Thumbnailer, TakesTheLargestLevelThatFitsAndKeepsAlpha) {
+TEST(Thumbnailer, TakesTheSmallestLevelThatCoversTheSizeAndKeepsAlpha) {
   SKIP_WITHOUT_PEER_FILES();
   const struct {
     const char* file;
@@ -88,7 +88,8 @@ TEST(Thumbnailer, TakesTheLargestLevelThatFitsAndKeepsAlpha) {
     bool alpha;
   } cases[] = {
       {"/Pinta365-blp/256x256_DTX1.blp", 256, {256, 256}, false},  // level 0 fits
-      {"/Pinta365-blp/256x256_DTX1.blp", 200, {128, 128}, false},  // level 1
+      {"/Pinta365-blp/256x256_DTX1.blp", 200, {200, 200}, false},  // level 0, scaled down
+      {"/Pinta365-blp/256x256_DTX1.blp", 100, {100, 100}, false},  // level 1, scaled down
       {"/Pinta365-blp/512x64_palette.blp", 128, {128, 16}, true},  // level 2
       {"/Pinta365-blp/cloud_wispy_mod.blp", 64, {64, 64}, true},
       {"/Pinta365-blp/1024x64_DXT5.blp", 256, {256, 16}, true},    // one level: scaled down

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImageIOHandler>
 
+#include <cstdint>
 #include <optional>
 
 #include "blp_texture.hpp"
@@ -29,6 +30,11 @@ class QBlpHandler : public QImageIOHandler {
   static bool canRead(QIODevice* device);
 
  private:
+  // Whether `bytes` of pixels pass QImageReader's allocation limit (none when it is 0).
+  static bool ExceedsAllocationLimit(std::uint64_t bytes);
+  // The most the handler reads of a device: what an image within that limit can need.
+  static qint64 FileLimit();
+
   // Reads the whole device and parses the header, once; false for a refused file.
   bool ensureOpen() const;
 
