@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "peer_files.hpp"
+#include "special_files.hpp"
 
 namespace {
 
@@ -126,6 +127,30 @@ TEST(Thumbnailer, RefusesOtherFilesAndWrongCommandLines) {
   EXPECT_EQ(Thumbnail({blp, output}).code, 2);
   // An output it cannot write is a refusal, not a crash.
   EXPECT_EQ(Thumbnail({"-s", "128", blp, out.filePath("no/such/folder/thumb.png")}).code, 1);
+}
+
+TEST(Thumbnailer, RefusesSpecialFilesAtOnceWithTheReason) {
+  QTemporaryDir out;
+  const auto files = ondrel_test::SpecialFiles::MakeIn(out.path(), ".blp");
+  const QString output = out.filePath("thumb.png");
+  const struct {
+    QString input;
+    const char* reason;
+  } cases[] = {
+      {files.fifo, "a named pipe (FIFO), not a regular file"},
+      {files.deviceLink, "a character device, not a regular file"},
+      {files.folder, "a folder, not a file"},
+      {out.filePath("missing.blp"), "no such file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input.toStdString());
+    const Outcome run = Thumbnail({"-s", "128", c.input, output});
+    ASSERT_TRUE(run.finished) << "hangs";
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.error.contains(c.reason)) << run.error.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
+  }
+  QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace
