@@ -134,7 +134,8 @@ bool ViewerWindow::openImage(const QString& path, bool rescanFolder) {
                        nullptr);
   } catch (const std::bad_alloc&) {
     result.failed = true;
-    result.failure = {.kind = LoadFailure::Kind::Damaged, .detail = QStringLiteral("Not enough memory to open it.")};
+    result.failure.kind = LoadFailure::Kind::Damaged;
+    result.failure.detail = QStringLiteral("Not enough memory to open it.");
   }
   if (result.failed) {
     reportLoadError(result.failure);

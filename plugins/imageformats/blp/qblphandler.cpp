@@ -75,7 +75,8 @@ qint64 QBlpHandler::FileLimit() {
 }
 
 bool QBlpHandler::canRead(QIODevice* device) {
-  if (device == nullptr) return false;
+  // Before any peek: Qt fills its read buffer from a file device, which on a FIFO waits.
+  if (device == nullptr || !IsReadableKind(*device)) return false;
   const QByteArray magic = device->peek(4);
   return magic == "BLP1" || magic == "BLP2";
 }
@@ -93,7 +94,6 @@ bool QBlpHandler::ensureOpen() const {
   try {
     QIODevice* d = device();
     if (d == nullptr || !canRead(d)) return false;
-    if (!IsReadableKind(*d)) return false;
     file_ = ReadUpTo(*d, FileLimit());
     texture_ = BlpTexture::Open(Bytes(file_));
     if (!texture_) return false;

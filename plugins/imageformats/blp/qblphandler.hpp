@@ -26,7 +26,8 @@ class QBlpHandler : public QImageIOHandler {
   bool jumpToNextImage() override;
   int currentImageNumber() const override;
 
-  // "BLP1" or "BLP2" at the device's position; the position is left as it was.
+  // "BLP1" or "BLP2" at the device's position; the position is left as it was. A file device
+  // that is not a regular file (a FIFO, /dev/zero) is refused without reading.
   static bool canRead(QIODevice* device);
 
  private:
