@@ -8,6 +8,7 @@
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
 #include "atomic_file.hpp"
+#include "file_read.hpp"
 #include "blp1_files.hpp"
 #include "blp1_header.hpp"
 #include "blp_level_list.hpp"

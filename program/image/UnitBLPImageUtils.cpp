@@ -7,17 +7,17 @@
 
 #include "atomic_file.hpp"
 #include "file_lists.hpp"
+#include "file_read.hpp"
 #include "image_limits.hpp"
 
 namespace ondrel {
 namespace {
 
-// Opens the file read-only and lets the image object read it; the target takes its result.
+// Opens the file read-only (a regular file only, without waiting) and lets the image object
+// read it; the target takes its result.
 void LoadThrough(TBitmap& object, const QString& fileName, TBitmap& target) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw FileError(QFileInfo(fileName).fileName().toStdString() +
-                    " cannot be opened: " + file.errorString().toStdString());
+  QFile file;
+  OpenRegularFile(fileName, file);
   object.LoadFromStream(file);
   target.assign(object);
 }
@@ -73,11 +73,13 @@ OpenResult OpenImage(const QString& fileName, TBitmap& target, const OpenOptions
   TBitmap loaded(target);
   try {
     if (format != nullptr) result.facts = format->load(fileName, loaded, options.mipmapIndex);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // Every load failure, the library's included, ends in the one message; the previous
     // image stays.
     if (reportError) reportError(QFileInfo(fileName).fileName());
     result.failed = true;
+    result.failure = DescribeLoadError(error);
+    result.failure.claimed = FormatNameOfExtension(LowerExtension(fileName));
     result.facts = std::monostate{};
     return result;
   }

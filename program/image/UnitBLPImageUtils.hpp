@@ -11,6 +11,7 @@
 
 #include "bitmap.hpp"
 #include "file_format_options.hpp"
+#include "load_failure.hpp"
 #include "picture_formats.hpp"
 
 namespace ondrel {
@@ -34,6 +35,7 @@ struct OpenOptions {
 
 struct OpenResult {
   bool failed = false;        // the load error was reported
+  LoadFailure failure;        // when failed: why
   ImageFacts facts;           // with showInfo
   bool imageHasAlpha = false; // with showInfo: the target is 32-bit
   bool fillMipmapList = false;
@@ -45,7 +47,8 @@ struct OpenResult {
 using LoadErrorReporter = std::function<void(const QString& fileNameWithoutFolder)>;
 
 // Chooses the loader by the lower-cased extension from the format table; an unknown extension
-// loads nothing. A load error is handed to `reportError` and leaves the target as it was.
+// loads nothing. A load error is handed to `reportError` (when set) and leaves the target as
+// it was; the result says why it failed.
 OpenResult OpenImage(const QString& fileName, TBitmap& target, const OpenOptions& options,
                      const LoadErrorReporter& reportError);
 

@@ -173,16 +173,6 @@ int SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-QByteArray ReadWholeFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    throw FileError("cannot open " + path.toStdString() + ": " + file.errorString().toStdString());
-  QByteArray bytes = file.readAll();
-  if (bytes.size() != file.size())
-    throw FileError("cannot read " + path.toStdString());
-  return bytes;
-}
-
 // Not QSaveFile: it reports success after a short write (seen with a file-size limit).
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   const std::string target = QFile::encodeName(path).toStdString();

@@ -1,4 +1,4 @@
-// Whole-file reads and atomic whole-file writes. A write goes to a temporary file in the
+// Atomic whole-file writes (reads are file_read.hpp's). A write goes to a temporary file in the
 // target's folder and is renamed over the target only when complete and on disk, and the
 // folder is flushed after the rename, so an error, a crash or a power loss at any point
 // leaves an existing file byte for byte as it was or completely rewritten.
@@ -14,8 +14,6 @@
 #include "image_errors.hpp"
 
 namespace ondrel {
-
-QByteArray ReadWholeFile(const QString& path);
 
 // Errors name the target as given and say what happened, e.g. "tex.blp: no space left on
 // the device; the file is unchanged".

@@ -1,12 +1,11 @@
 #include "blp1_files.hpp"
 
-#include <QFile>
-
 #include <algorithm>
 
 #include "atomic_file.hpp"
 #include "blp1_optimize.hpp"
 #include "blp1_palette_trim.hpp"
+#include "file_read.hpp"
 
 namespace ondrel {
 namespace {
@@ -27,9 +26,7 @@ Blp1Header HeaderOf(const QByteArray& bytes, const QString& name) {
 }  // namespace
 
 std::uint8_t ClassifyForOptimization(const QString& fileName) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + fileName.toStdString());
-  const QByteArray head = file.read(8);
+  const QByteArray head = ReadFileHead(fileName, 8);
   if (head.size() < 4) throw FileError("the file is too short: " + fileName.toStdString());
   if (!head.startsWith("BLP1")) return 255;
   if (head.size() < 8) throw FileError("the file is too short: " + fileName.toStdString());
@@ -37,9 +34,7 @@ std::uint8_t ClassifyForOptimization(const QString& fileName) {
 }
 
 Blp1Header ReadBlp1Header(const QString& fileName) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) throw FileError("cannot open " + fileName.toStdString());
-  return HeaderOf(file.read(kBlp1HeaderSize), fileName);
+  return HeaderOf(ReadFileHead(fileName, kBlp1HeaderSize), fileName);
 }
 
 QByteArray OptimizedJpegBlp(const QByteArray& file) {

@@ -25,6 +25,9 @@ void ListFilesByExtension(const QString& folder, const QString& extension, bool 
         ListFilesByExtension(folder + name + '/', extension, true, list);
       continue;
     }
+    // A FIFO, device or socket is no image, and opening one could wait for good; a symbolic
+    // link stays listed (its reader checks what it leads to).
+    if (!info.isFile() && !info.isSymLink()) continue;
     if (LowerExtension(name) == extension) list.append(folder + name);
   }
 }

@@ -8,8 +8,9 @@
 namespace ondrel {
 
 // Appends folder + name for every file of the folder whose lower-cased extension equals
-// `extension` (with its dot); with recurse, descends into real subfolders first met, never
-// through a symbolic link and not into hidden folders. `folder` ends in "/".
+// `extension` (with its dot), special files (FIFOs, devices, sockets) left out; with recurse,
+// descends into real subfolders first met, never through a symbolic link and not into hidden
+// folders. `folder` ends in "/".
 void ListFilesByExtension(const QString& folder, const QString& extension, bool recurse,
                           QStringList& list);
 

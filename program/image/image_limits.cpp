@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "file_read.hpp"
+
 namespace ondrel {
 
 void RequireImageFits(const char* format, std::uint64_t width, std::uint64_t height,
@@ -18,8 +20,10 @@ void RequireImageFits(const char* format, std::uint64_t width, std::uint64_t hei
 QByteArray ReadWholeStream(QIODevice& stream) {
   if (!stream.seek(0)) throw ImageLoadError("The file cannot be read.");
   const qint64 size = stream.size();
-  if (size < 0 || size > 0x7FFFFFFF) throw ImageLoadError("The file is larger than 2 GiB.");
-  QByteArray bytes = stream.readAll();
+  if (size < 0 || std::uint64_t(size) > kMaxFileBytes)
+    throw ImageLoadError("The file is larger than 1.5 GiB, more than any image this program opens.");
+  // Never readAll: it would follow a device that grows, however far.
+  QByteArray bytes = stream.read(size);
   if (bytes.size() != size) throw ImageLoadError("The file cannot be read to its end.");
   return bytes;
 }

@@ -20,7 +20,8 @@ inline constexpr std::uint32_t kMaxImageSide = 65535;
 void RequireImageFits(const char* format, std::uint64_t width, std::uint64_t height,
                       std::uint64_t fileSize, std::uint64_t minimumFileBytes);
 
-// The whole device from position 0; throws ImageLoadError when it cannot be read.
+// The whole device from position 0, at most kMaxFileBytes; throws ImageLoadError when it cannot
+// be read.
 QByteArray ReadWholeStream(QIODevice& stream);
 
 // Reads exactly n bytes at the current position; throws ImageLoadError when short.

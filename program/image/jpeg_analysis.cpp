@@ -1,6 +1,6 @@
 #include "jpeg_analysis.hpp"
 
-#include <QFile>
+#include "file_read.hpp"
 
 #include <algorithm>
 
@@ -8,9 +8,12 @@ namespace ondrel {
 
 JpegQualityTable LoadJpegQualityTable(const QString& path) {
   JpegQualityTable table;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return table;
-  const QByteArray bytes = file.read(100 * 64);
+  QByteArray bytes;
+  try {
+    bytes = ReadFileHead(path, 100 * 64);
+  } catch (const FileError&) {
+    return table;
+  }
   if (bytes.size() != 100 * 64) return table;  // a short table would be read past its end
   table.records.emplace();
   std::copy(bytes.begin(), bytes.end(), table.records->begin());

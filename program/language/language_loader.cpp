@@ -146,6 +146,7 @@ void ApplyLanguage(const IniFile& file, const OndrelWindows& windows, IndexedTex
   ReadTable(file, "CAPTIONS", texts.CAPTIONS);
   ReadTable(file, "MESSAGES", texts.MESSAGES);
   ReadTable(file, "MSGTYPES", texts.MSGTYPES);
+  ReadTable(file, "REASONS", texts.REASONS);
 }
 
 void SetPanelCaptionDefaults(TOndrelForm& form, const IndexedTexts& texts) {

@@ -11,6 +11,7 @@ struct IndexedTexts {
   std::array<QString, 41> CAPTIONS;
   std::array<QString, 17> MESSAGES;
   std::array<QString, 3> MSGTYPES;  // captions of message boxes: 0 error, 1 information, 2 warning
+  std::array<QString, 11> REASONS;  // why a file did not open: the second line of the load error
   QString Title0;                   // the save-options window in its options-only mode
   QString Title1;                   // the save-options window when it saves
 };

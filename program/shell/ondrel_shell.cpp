@@ -1,7 +1,6 @@
 #include "ondrel_shell.hpp"
 
 #include <QEvent>
-#include <QFileInfo>
 
 #include "atomic_file.hpp"
 #include "hand_off.hpp"
@@ -46,8 +45,9 @@ void OndrelShell::FirstShowing() {
   LoadSettings(place_, settings_, kAllSettings);
   ShowSettings(settings_, kAllSettings, settingsWindows());
   LoadLanguage(windows_, place_.programFolder, false);
-  // A first start with a path that does not exist shows an empty viewer, without an error.
-  if (!commandLineFile_.isEmpty() && QFileInfo(commandLineFile_).isFile() && openImage)
+  // Any path given is opened, so one that cannot be (missing, a folder, unreadable) says why
+  // rather than leaving an empty window.
+  if (!commandLineFile_.isEmpty() && openImage)
     openImage(commandLineFile_);
   listener_ = std::make_unique<TEventWaitThread>(instance_ ? instance_->eventSocket() : -1,
                                                  windows_.ondrelForm.get());

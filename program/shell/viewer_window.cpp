@@ -19,11 +19,13 @@
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
 #include "blp1_files.hpp"
+#include "file_read.hpp"
 #include "image_errors.hpp"
 #include "image_view_widget.hpp"
 #include "info_panel.hpp"
 #include "info_panel_show.hpp"
 #include "language_texts.hpp"
+#include "load_failure_text.hpp"
 #include "message_format.hpp"
 #include "picture_dialogs.hpp"
 #include "pixel_readout.hpp"
@@ -119,8 +121,9 @@ bool ViewerWindow::openImage(const QString& path, bool rescanFolder) {
   currentFile_ = path;
   currentMipmap_ = 0;
   const QString shortName = QFileInfo(path).fileName();
-  auto reportLoadError = [&](const QString& name) {
-    showMessage(QMessageBox::Information, MessageType(0), name + QStringLiteral(": ") + Message(9));
+  // The one load-error message, with the reason on a second line.
+  auto reportLoadError = [&](const LoadFailure& why) {
+    showMessage(QMessageBox::Information, MessageType(0), LoadErrorText(shortName, why, LanguageTexts()));
   };
 
   // Loaded aside, so a failing load leaves the picture on screen as it was.
@@ -128,16 +131,20 @@ bool ViewerWindow::openImage(const QString& path, bool rescanFolder) {
   OpenResult result;
   try {
     result = OpenImage(path, loaded, {.showInfo = true, .fillMipmapList = true, .rescanFolder = rescanFolder},
-                       reportLoadError);
+                       nullptr);
   } catch (const std::bad_alloc&) {
     result.failed = true;
-    reportLoadError(shortName);
+    result.failure.kind = LoadFailure::Kind::Damaged;
+    result.failure.detail = QStringLiteral("Not enough memory to open it.");
   }
-  if (result.failed) return false;
-  // A file no loader takes (an unknown extension) gives no picture: refused like a damaged one,
-  // rather than showing an empty view under the file's name.
+  if (result.failed) {
+    reportLoadError(result.failure);
+    return false;
+  }
+  // A file no loader takes (an unknown extension, or contents its class does not read) gives no
+  // picture: refused like a damaged one, rather than showing an empty view under its name.
   if (loaded.empty()) {
-    reportLoadError(shortName);
+    reportLoadError(WhyNoPicture(path));
     return false;
   }
   MakeDisplayable(loaded);
@@ -383,6 +390,10 @@ void ViewerWindow::saveOptimised(bool asNewFile) {
                 saved <= 0 ? FormatMessage(Message(14), {source})
                            : FormatMessage(Message(13), {QDir::toNativeSeparators(target), saved}));
     if (!asNewFile && saved > 0) openImage(currentFile_, true);
+  } catch (const FileReadError& error) {
+    // The file cannot even be read: the load error's words, and nothing was changed.
+    showMessage(QMessageBox::Critical, MessageType(0),
+                LoadErrorText(QFileInfo(currentFile_).fileName(), DescribeLoadError(error), LanguageTexts()));
   } catch (const ImageError& error) {
     // Reported, never taken for a success: the file on disk is as it was.
     showMessage(QMessageBox::Critical, MessageType(0), QString::fromUtf8(error.what()));

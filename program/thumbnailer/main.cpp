@@ -1,20 +1,36 @@
 // ondrel-thumbnailer -s SIZE INPUT OUTPUT: the PNG thumbnail of a BLP texture, for freedesktop
 // file managers. Needs no display; reads only INPUT and writes only OUTPUT. Exit status 0 on
-// success, 1 for a file it cannot thumbnail, 2 for a wrong command line.
+// success, 1 for a file it cannot thumbnail, 2 for a wrong command line. A file manager runs
+// it on whatever it finds: only regular files are read, and the process ends itself after
+// kCpuSeconds of work.
 #include <QFile>
 #include <QImageWriter>
 #include <QString>
 
+#include <sys/resource.h>
+
+#include <chrono>
 #include <cstdio>
 #include <span>
 
+#include "file_read.hpp"
 #include "file_size_signal.hpp"
 #include "thumbnail.hpp"
 
 namespace {
 
-// The viewer reads no larger file either.
-constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+// SIGXCPU ends the process past this much processor time, whatever it is doing.
+constexpr rlim_t kCpuSeconds = 20;
+// No further level is tried after this long.
+constexpr std::chrono::seconds kLevelDeadline{10};
+
+void LimitProcessorTime() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_CPU, &limit) != 0) return;
+  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < kCpuSeconds) return;
+  limit.rlim_cur = kCpuSeconds;
+  ::setrlimit(RLIMIT_CPU, &limit);
+}
 
 int Fail(const QString& path, const char* why) {
   std::fprintf(stderr, "ondrel-thumbnailer: %s: %s\n", qPrintable(path), why);
@@ -30,6 +46,8 @@ int Usage() {
 
 int main(int argc, char** argv) {
   ondrel::IgnoreFileSizeSignal();
+  LimitProcessorTime();
+  const auto deadline = std::chrono::steady_clock::now() + kLevelDeadline;
   if (argc != 5 || qstrcmp(argv[1], "-s") != 0) return Usage();
   bool ok = false;
   const int size = QString::fromLocal8Bit(argv[2]).toInt(&ok);
@@ -37,18 +55,19 @@ int main(int argc, char** argv) {
   const QString input = QString::fromLocal8Bit(argv[3]);
   const QString output = QString::fromLocal8Bit(argv[4]);
 
-  QFile in(input);
-  if (!in.open(QIODevice::ReadOnly)) return Fail(input, "cannot open the file");
-  if (in.size() > kMaxFileBytes) return Fail(input, "the file is too large");
-  const QByteArray file = in.readAll();
-  in.close();
+  QByteArray file;
+  try {
+    file = ondrel::ReadWholeFile(input);
+  } catch (const ondrel::FileError& e) {
+    return Fail(input, e.what());
+  }
 
   QImage thumbnail;
   try {
     const auto texture = ondrel::texture::BlpTexture::Open(
         {reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())});
     if (!texture) return Fail(input, "not a BLP texture");
-    thumbnail = ondrel::MakeThumbnail(*texture, size);
+    thumbnail = ondrel::MakeThumbnail(*texture, size, deadline);
   } catch (const std::exception& e) {
     return Fail(input, e.what());
   }

@@ -19,15 +19,15 @@ QImage ToImage(const texture::Pixels& pixels, bool alpha) {
 }  // namespace
 
 int ThumbnailLevel(const texture::BlpTexture& texture, int size) {
-  const std::uint32_t limit = std::uint32_t(std::max(size, 1));
-  for (int level = 0; level < texture.levelCount(); ++level) {
+  const std::uint32_t wanted = std::uint32_t(std::max(size, 1));
+  for (int level = texture.levelCount() - 1; level > 0; --level) {
     const auto s = texture.levelSize(level);
-    if (s.width <= limit && s.height <= limit) return level;
+    if (std::max(s.width, s.height) >= wanted) return level;
   }
-  return texture.levelCount() - 1;
+  return 0;
 }
 
-QImage MakeThumbnail(const texture::BlpTexture& texture, int size) {
+QImage MakeThumbnail(const texture::BlpTexture& texture, int size, std::chrono::steady_clock::time_point deadline) {
   const int preferred = ThumbnailLevel(texture, size);
   // The preferred level first, then larger ones (scaled down), then smaller ones.
   std::vector<int> order;
@@ -36,6 +36,17 @@ QImage MakeThumbnail(const texture::BlpTexture& texture, int size) {
 
   std::string firstError;
   for (int level : order) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      if (firstError.empty()) firstError = "out of time";
+      break;
+    }
+    const auto buffer = texture.decodeBufferSize(level);
+    if (std::uint64_t{buffer.width} * buffer.height > kThumbnailMaxPixels) {
+      if (firstError.empty())
+        firstError = "mipmap " + std::to_string(level) + " is larger than a thumbnail decodes (" +
+                     std::to_string(buffer.width) + " x " + std::to_string(buffer.height) + ")";
+      continue;
+    }
     try {
       QImage image = ToImage(texture.decode(level), texture.hasAlpha());
       if (image.width() > size || image.height() > size)

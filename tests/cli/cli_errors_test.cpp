@@ -6,6 +6,7 @@
 
 #include "UnitBLPImageUtils.hpp"
 #include "cli_run.hpp"
+#include "special_files.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -107,6 +108,38 @@ TEST_F(Errors, OtherFilesOfTheBatchAreStillConverted) {
   EXPECT_FALSE(QFileInfo::exists(path("out/truncated.bmp")));
   EXPECT_TRUE(r.err.contains("in/truncated.tga: The TGA file is too short")) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains("converted 2 of 3 files; 1 failed")) << r.err.toStdString();
+}
+
+TEST_F(Errors, SpecialFilesAreRefusedAtOnceWithTheReason) {
+  // A regression here hangs or eats memory; RunCli's alarm turns that into a failure.
+  const auto png = ondrel_test::SpecialFiles::MakeIn(dir.path(), ".png");
+  const auto blp = ondrel_test::SpecialFiles::MakeIn(dir.path(), ".blp");
+  const struct {
+    QStringList arguments;
+    QString message;
+  } cases[] = {
+      {{"--info", png.fifo}, png.fifo + ": a named pipe (FIFO), not a regular file"},
+      {{"--info", png.deviceLink}, png.deviceLink + ": a character device, not a regular file"},
+      {{png.fifo, "-o", path("out/x.tga")}, png.fifo + ": a named pipe (FIFO)"},
+      {{"--optimize", blp.fifo}, blp.fifo + ": a named pipe (FIFO)"},
+      {{"--optimize", blp.deviceLink}, blp.deviceLink + ": a character device"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const auto r = RunCli(c.arguments);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+  }
+  QFile::setPermissions(png.unreadable, QFile::ReadOwner | QFile::WriteOwner);
+  QFile::setPermissions(blp.unreadable, QFile::ReadOwner | QFile::WriteOwner);
+
+  // A folder run: the FIFO is not listed, the link to /dev/zero fails with its reason, the
+  // rest converts.
+  const auto r = RunCli({"-r", dir.path(), "-o", path("out"), "--format", "bmp", "--from", "png"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(QFileInfo(path("out/good.bmp")).isFile());
+  EXPECT_FALSE(r.err.contains("fifo.png")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("zero.png: a character device")) << r.err.toStdString();
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ CliResult RunCli(const QStringList& arguments) {
     const int err = ::open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    // Kept across exec: a run that hangs ends with SIGALRM and fails instead of stalling the suite.
+    ::alarm(120);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

@@ -9,6 +9,10 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +20,7 @@
 
 #include "ormel_blp.h"
 #include "peer_files.hpp"
+#include "special_files.hpp"
 
 namespace {
 
@@ -259,6 +264,69 @@ TEST(BlpPlugin, HostileFilesFailCleanly) {
       }
     }
   }
+}
+
+// A BLP1 JPEG header claiming width x height, two levels of a few bytes each, padded to `total`.
+QByteArray JpegBlpClaiming(std::uint32_t side, int total) {
+  QByteArray file(total, '\0');
+  auto put32 = [&file](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = char(v >> (8 * i));
+  };
+  file.replace(0, 4, "BLP1");
+  put32(8, 8);      // alpha bits
+  put32(12, side);
+  put32(16, side);
+  put32(20, 4);     // picture type
+  put32(24, 1);     // mipmaps
+  put32(28, 160);   // level 0 at 160, level 1 after it
+  put32(32, 1000);
+  put32(92, 840);
+  put32(96, 500);
+  file.replace(160, 4, "\xff\xd8\xff\xd9");
+  file.replace(1000, 4, "\xff\xd8\xff\xd9");
+  return file;
+}
+
+TEST(BlpPlugin, HonoursTheAllocationLimitForTheDecodersBufferToo) {
+  // JPEG content decodes every level into a buffer of level 0's size: 8192 x 8192 x 4 bytes is
+  // 256 MiB, past Qt's default limit of 128 MiB, for level 1 as much as for level 0.
+  const QByteArray file = JpegBlpClaiming(8192, 200000);
+  QBuffer buffer;
+  buffer.setData(file);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "blp");
+  ASSERT_EQ(reader.imageCount(), 2);
+  ASSERT_EQ(QImageReader::allocationLimit(), 128);
+  for (int level : {0, 1}) {
+    SCOPED_TRACE(level);
+    ASSERT_TRUE(reader.jumpToImage(level));
+    EXPECT_TRUE(reader.read().isNull());
+  }
+}
+
+TEST(BlpPlugin, RefusesAFifoAtOnce) {
+  // A FIFO whose writer sends a signature and stays: read to its end, it never ends.
+  QTemporaryDir dir;
+  const auto files = ondrel_test::SpecialFiles::MakeIn(dir.path(), ".blp");
+  const QByteArray name = QFile::encodeName(files.fifo);
+  const int readEnd = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+  const int writeEnd = ::open(name.constData(), O_WRONLY);
+  ASSERT_GE(readEnd, 0);
+  ASSERT_GE(writeEnd, 0);
+  const QByteArray head = JpegBlpClaiming(16, 4096);
+  ASSERT_EQ(::write(writeEnd, head.constData(), std::size_t(head.size())), head.size());
+  ::fcntl(readEnd, F_SETFL, ::fcntl(readEnd, F_GETFL) & ~O_NONBLOCK);
+  const auto outcome = ondrel_test::RunBounded([&] {
+    QFile file;
+    file.open(readEnd, QIODevice::ReadOnly);
+    QImageReader reader(&file, "blp");
+    return std::string(reader.read().isNull() ? "refused" : "read");
+  });
+  ::close(writeEnd);
+  ::close(readEnd);
+  ASSERT_TRUE(outcome.has_value()) << "hangs";
+  EXPECT_EQ(*outcome, "refused");
+  QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace

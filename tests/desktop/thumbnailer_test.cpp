@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "peer_files.hpp"
+#include "special_files.hpp"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST(Thumbnailer, EveryFileGivesAFittingPngOrACleanRefusal) {
   EXPECT_GE(written, 3 * 38);  // all but the eight refused peer files
 }
 
-TEST(Thumbnailer, TakesTheLargestLevelThatFitsAndKeepsAlpha) {
+TEST(Thumbnailer, TakesTheSmallestLevelThatCoversTheSizeAndKeepsAlpha) {
   SKIP_WITHOUT_PEER_FILES();
   const struct {
     const char* file;
@@ -88,7 +89,8 @@ TEST(Thumbnailer, TakesTheLargestLevelThatFitsAndKeepsAlpha) {
     bool alpha;
   } cases[] = {
       {"/Pinta365-blp/256x256_DTX1.blp", 256, {256, 256}, false},  // level 0 fits
-      {"/Pinta365-blp/256x256_DTX1.blp", 200, {128, 128}, false},  // level 1
+      {"/Pinta365-blp/256x256_DTX1.blp", 200, {200, 200}, false},  // level 0, scaled down
+      {"/Pinta365-blp/256x256_DTX1.blp", 100, {100, 100}, false},  // level 1, scaled down
       {"/Pinta365-blp/512x64_palette.blp", 128, {128, 16}, true},  // level 2
       {"/Pinta365-blp/cloud_wispy_mod.blp", 64, {64, 64}, true},
       {"/Pinta365-blp/1024x64_DXT5.blp", 256, {256, 16}, true},    // one level: scaled down
@@ -125,6 +127,30 @@ TEST(Thumbnailer, RefusesOtherFilesAndWrongCommandLines) {
   EXPECT_EQ(Thumbnail({blp, output}).code, 2);
   // An output it cannot write is a refusal, not a crash.
   EXPECT_EQ(Thumbnail({"-s", "128", blp, out.filePath("no/such/folder/thumb.png")}).code, 1);
+}
+
+TEST(Thumbnailer, RefusesSpecialFilesAtOnceWithTheReason) {
+  QTemporaryDir out;
+  const auto files = ondrel_test::SpecialFiles::MakeIn(out.path(), ".blp");
+  const QString output = out.filePath("thumb.png");
+  const struct {
+    QString input;
+    const char* reason;
+  } cases[] = {
+      {files.fifo, "a named pipe (FIFO), not a regular file"},
+      {files.deviceLink, "a character device, not a regular file"},
+      {files.folder, "a folder, not a file"},
+      {out.filePath("missing.blp"), "no such file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input.toStdString());
+    const Outcome run = Thumbnail({"-s", "128", c.input, output});
+    ASSERT_TRUE(run.finished) << "hangs";
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.error.contains(c.reason)) << run.error.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
+  }
+  QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace

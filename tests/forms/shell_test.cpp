@@ -63,7 +63,7 @@ TEST_F(ShellTest, FirstShowingFillsTheWindowsFromTheSettingsThenTheLanguage) {
   windows.ondrelForm->hide();
 }
 
-TEST_F(ShellTest, OpensTheCommandLineFileOnlyWhenItExists) {
+TEST_F(ShellTest, OpensAnyCommandLineFileSoAMissingOneSaysWhy) {
   const QString image = place.programFolder + "tex.blp";
   QFile(image).open(QIODevice::WriteOnly);
   for (const QString& given : {image, place.programFolder + "gone.blp", QString()}) {
@@ -78,7 +78,7 @@ TEST_F(ShellTest, OpensTheCommandLineFileOnlyWhenItExists) {
     own.ondrelForm->show();
     own.ondrelForm->hide();
     own.ondrelForm->show();  // a later showing is not a first one
-    EXPECT_EQ(opened, given == image ? QStringList{image} : QStringList{}) << given.toStdString();
+    EXPECT_EQ(opened, given.isEmpty() ? QStringList{} : QStringList{given}) << given.toStdString();
     own.ondrelForm->hide();
   }
 }

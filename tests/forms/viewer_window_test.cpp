@@ -21,6 +21,7 @@
 #include "language_texts.hpp"
 #include "message_format.hpp"
 #include "qt_print.hpp"
+#include "special_files.hpp"
 #include "viewer_window.hpp"
 
 using namespace ondrel;
@@ -130,11 +131,44 @@ TEST_F(ViewerWindowTest, ALoadErrorShowsTheBoxAndKeepsThePicture) {
     messages.clear();
     EXPECT_FALSE(viewer->openImage(bad.fileName(), true));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, QString(name) + ": " + LanguageTexts().MESSAGES[9]);
+    EXPECT_EQ(messages[0].text.section('\n', 0, 0), QString(name) + ": " + LanguageTexts().MESSAGES[9]);
     EXPECT_EQ(messages[0].caption, LanguageTexts().MSGTYPES[0]);
     EXPECT_EQ(windows.ondrelForm->windowTitle(), "good.tga - Ondrel");
     EXPECT_FALSE(ui.sb1->sourceSize().isEmpty());
   }
+}
+
+TEST_F(ViewerWindowTest, TheLoadErrorSaysWhyOnItsSecondLine) {
+  const QString good = Fixture("tga/im_type2_24.tga", "good.tga");
+  ASSERT_TRUE(viewer->openImage(good, true));
+  const auto files = ondrel_test::SpecialFiles::MakeIn(dir.path(), ".png");
+  QFile::copy(Fixture("jpeg/photo.jpg", "photo.jpg"), dir.filePath("photo.dds"));
+  QFile notes(dir.filePath("notes.txt"));
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.write("text");
+  notes.close();
+  const auto& reasons = LanguageTexts().REASONS;
+  ASSERT_FALSE(reasons[0].isEmpty());
+  const struct {
+    QString path;
+    QString reason;
+  } cases[] = {
+      {dir.filePath("missing.png"), reasons[0]},
+      {files.folder, reasons[2]},
+      {files.fifo, reasons[3]},
+      {files.deviceLink, reasons[3]},
+      {dir.filePath("photo.dds"), FormatMessage(reasons[6], {QString("JPEG"), QString("DDS")})},
+      {dir.filePath("notes.txt"), FormatMessage(reasons[8], {QString(".txt")})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    messages.clear();
+    EXPECT_FALSE(viewer->openImage(c.path, true));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QFileInfo(c.path).fileName() + ": " + LanguageTexts().MESSAGES[9] + "\n" + c.reason);
+    EXPECT_EQ(windows.ondrelForm->windowTitle(), "good.tga - Ondrel");
+  }
+  QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(ViewerWindowTest, DroppingThreeFilesOpensOnlyTheFirst) {

@@ -123,8 +123,7 @@ Size BlpTexture::levelSize(int level) const {
 
 Pixels BlpTexture::decode(int level) const {
   if (level < 0 || level >= levelCount_) throw TextureError("BLP: no such mipmap level");
-  // A JPEG level's frame may differ from the halved size; level 0's buffer holds any level.
-  const Size expected = isJpeg() ? levelSize(0) : levelSize(level);
+  const Size expected = decodeBufferSize(level);
   const std::uint64_t capacity = std::uint64_t{expected.width} * expected.height * 4;
   Pixels out;
   out.bgra.assign(static_cast<std::size_t>(capacity), 0);

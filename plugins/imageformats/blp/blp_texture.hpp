@@ -61,6 +61,11 @@ class BlpTexture {
   // The size of a level from the header alone, as the library derives it.
   Size levelSize(int level) const;
 
+  // The pixels decode(level) allocates before it decodes: the level's own size, but level 0's
+  // for JPEG content (a level's frame may differ from the halved size). Callers with a memory
+  // limit check this first.
+  Size decodeBufferSize(int level) const { return isJpeg() ? levelSize(0) : levelSize(level); }
+
   // Decodes one level (0 .. levelCount() - 1). Throws TextureError for what the library
   // refuses or decodes nothing of.
   Pixels decode(int level) const;

@@ -1,10 +1,15 @@
 #include "qblphandler.hpp"
 
 #include <QImage>
+#include <QFileDevice>
 #include <QIODevice>
+#include <QImageReader>
 #include <QSize>
 #include <QVariant>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "texture_image.hpp"
@@ -16,8 +21,18 @@ using ondrel::texture::WriteOptions;
 
 namespace {
 
-// The viewer reads no larger file either.
-constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+// The viewer reads no larger file either: the largest a 16384 x 16384 image can need, with
+// headroom.
+constexpr qint64 kMaxFileBytes = qint64{1536} << 20;
+
+// A file device must be a regular file: a FIFO or a device (/dev/zero) could be read for good.
+// Other sequential devices (sockets, processes) are read up to the limit.
+bool IsReadableKind(QIODevice& device) {
+  auto* file = qobject_cast<QFileDevice*>(&device);
+  if (file == nullptr || file->handle() < 0) return true;
+  struct stat st {};
+  return ::fstat(file->handle(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 std::span<const std::uint8_t> Bytes(const QByteArray& a) {
   return {reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size())};
@@ -46,8 +61,22 @@ QImage::Format FormatFor(const BlpTexture& texture) {
 
 }  // namespace
 
+bool QBlpHandler::ExceedsAllocationLimit(std::uint64_t bytes) {
+  const int limitMiB = QImageReader::allocationLimit();
+  return limitMiB > 0 && bytes > std::uint64_t(limitMiB) << 20;
+}
+
+qint64 QBlpHandler::FileLimit() {
+  // A file holds at most 4/3 of its level 0 (uncompressed, every level stored), so one more
+  // than twice the allocation limit can hold no image the limit lets through.
+  const int limitMiB = QImageReader::allocationLimit();
+  if (limitMiB <= 0) return kMaxFileBytes;
+  return std::min(kMaxFileBytes, (qint64{limitMiB} << 21) + (qint64{1} << 20));
+}
+
 bool QBlpHandler::canRead(QIODevice* device) {
-  if (device == nullptr) return false;
+  // Before any peek: Qt fills its read buffer from a file device, which on a FIFO waits.
+  if (device == nullptr || !IsReadableKind(*device)) return false;
   const QByteArray magic = device->peek(4);
   return magic == "BLP1" || magic == "BLP2";
 }
@@ -65,7 +94,7 @@ bool QBlpHandler::ensureOpen() const {
   try {
     QIODevice* d = device();
     if (d == nullptr || !canRead(d)) return false;
-    file_ = ReadUpTo(*d, kMaxFileBytes);
+    file_ = ReadUpTo(*d, FileLimit());
     texture_ = BlpTexture::Open(Bytes(file_));
     if (!texture_) return false;
     state_ = State::Ready;
@@ -82,8 +111,11 @@ bool QBlpHandler::read(QImage* image) {
   try {
     const QImage::Format format = FormatFor(*texture_);
     const auto expected = texture_->levelSize(level_);
+    // The decoder's own buffer counts against the reader's allocation limit too, checked
+    // before anything is decoded: for JPEG content it has level 0's size at every level.
+    const auto buffer = texture_->decodeBufferSize(level_);
+    if (ExceedsAllocationLimit(std::uint64_t{buffer.width} * buffer.height * 4)) return false;
     QImage result;
-    // Checked against the reader's allocation limit before decoding anything.
     if (!allocateImage(QSize(int(expected.width), int(expected.height)), format, &result))
       return false;
     const Pixels pixels = texture_->decode(level_);

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImageIOHandler>
 
+#include <cstdint>
 #include <optional>
 
 #include "blp_texture.hpp"
@@ -25,10 +26,16 @@ class QBlpHandler : public QImageIOHandler {
   bool jumpToNextImage() override;
   int currentImageNumber() const override;
 
-  // "BLP1" or "BLP2" at the device's position; the position is left as it was.
+  // "BLP1" or "BLP2" at the device's position; the position is left as it was. A file device
+  // that is not a regular file (a FIFO, /dev/zero) is refused without reading.
   static bool canRead(QIODevice* device);
 
  private:
+  // Whether `bytes` of pixels pass QImageReader's allocation limit (none when it is 0).
+  static bool ExceedsAllocationLimit(std::uint64_t bytes);
+  // The most the handler reads of a device: what an image within that limit can need.
+  static qint64 FileLimit();
+
   // Reads the whole device and parses the header, once; false for a refused file.
   bool ensureOpen() const;
 
