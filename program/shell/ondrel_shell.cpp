@@ -49,8 +49,7 @@ void OndrelShell::FirstShowing() {
   // A first start with a path that does not exist shows an empty viewer, without an error.
   if (!commandLineFile_.isEmpty() && QFileInfo(commandLineFile_).isFile() && openImage)
     openImage(commandLineFile_);
-  listener_ = std::make_unique<TEventWaitThread>(instance_ ? instance_->eventSocket() : -1,
-                                                 windows_.ondrelForm.get());
+  listener_ = std::make_unique<TEventWaitThread>(instance_, windows_.ondrelForm.get());
 }
 
 void OndrelShell::Closing() {
