@@ -18,7 +18,8 @@
 int main(int argc, char** argv) {
   ondrel::IgnoreFileSizeSignal();
   auto start = ondrel::DecideStart(argc, argv);
-  if (!start.output.isEmpty()) std::fwrite(start.output.constData(), 1, start.output.size(), stdout);
+  if (!start.output.isEmpty())
+    std::fwrite(start.output.constData(), 1, start.output.size(), stdout);
   if (!start.notice.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(start.notice));
   if (!start.runApplication) return start.exitCode;
 

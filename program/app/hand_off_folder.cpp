@@ -53,7 +53,8 @@ HandOffFolder CheckedHandOffFolder(const QByteArray& path) {
   if (!S_ISDIR(folder.st_mode)) return Refused(path, QStringLiteral("not a folder"));
   if (folder.st_uid != me) return Refused(path, QStringLiteral("belongs to another user"));
   if ((folder.st_mode & 07777) != 0700)
-    return Refused(path, QStringLiteral("mode %1, not 0700").arg(folder.st_mode & 07777, 4, 8, QChar('0')));
+    return Refused(path, QStringLiteral("mode %1, not 0700")
+                             .arg(folder.st_mode & 07777, 4, 8, QChar('0')));
   return {path, QString()};
 }
 

@@ -33,7 +33,8 @@ QString SystemError(int error) { return QString::fromLocal8Bit(std::strerror(err
 bool FileAddress(const QByteArray& path, sockaddr_un& address, socklen_t& length) {
   std::memset(&address, 0, sizeof address);
   address.sun_family = AF_UNIX;
-  if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path) return false;
+  if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
+    return false;
   std::memcpy(address.sun_path, path.constData(), path.size());
   length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
   return true;
@@ -185,7 +186,8 @@ SingleInstance::Delivery SingleInstance::Send(const QByteArray& message) {
                   MSG_NOSIGNAL);
   } while (sent < 0 && errno == EINTR);
   if (sent == message.size()) return Delivery::Delivered;
-  if (sent < 0 && (errno == ECONNREFUSED || errno == ECONNRESET || errno == ENOTCONN || errno == EPIPE))
+  if (sent < 0 &&
+      (errno == ECONNREFUSED || errno == ECONNRESET || errno == ENOTCONN || errno == EPIPE))
     return Delivery::Gone;
   failure_ = sent < 0 ? SystemError(errno) : QStringLiteral("the request was cut short");
   return Delivery::Failed;
@@ -223,7 +225,8 @@ bool SingleInstance::ReceivePending() {
       continue;
     }
     QByteArray bytes(size, Qt::Uninitialized);
-    const ssize_t got = ::recv(socket_.get(), bytes.data(), static_cast<std::size_t>(size), MSG_DONTWAIT);
+    const ssize_t got =
+        ::recv(socket_.get(), bytes.data(), static_cast<std::size_t>(size), MSG_DONTWAIT);
     if (got <= 0) continue;
     bytes.resize(got);
     const std::lock_guard guard(inbox_->mutex);

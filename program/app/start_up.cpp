@@ -13,7 +13,8 @@ namespace {
 StartDecision RunAlone(const QString& why) {
   StartDecision decision;
   decision.runApplication = true;
-  decision.notice = QStringLiteral("ondrel: running on its own, not as the single instance: ") + why;
+  decision.notice =
+      QStringLiteral("ondrel: running on its own, not as the single instance: ") + why;
   return decision;
 }
 

@@ -145,7 +145,8 @@ TEST_F(HandOffTest, TheMessageIsTheFirstArgumentMadeAbsolute) {
   EXPECT_EQ(HandOffMessage(4, three, "/home/u"), "e/tmp/one two.blp");
   EXPECT_EQ(HandOffMessage(2, relative, "/home/u"), "e/home/u/sub/../test.blp");
   EXPECT_EQ(HandOffMessage(2, relative, "/"), "e/sub/../test.blp");
-  EXPECT_EQ(HandOffMessage(2, bytes, "/d\xe9"), "e/d\xe9/b\xff\xfe") << "bytes of any name, as given";
+  EXPECT_EQ(HandOffMessage(2, bytes, "/d\xe9"), "e/d\xe9/b\xff\xfe")
+      << "bytes of any name, as given";
   EXPECT_EQ(HandOffMessage(2, relative, ""), std::nullopt) << "relative to an unknown folder";
   EXPECT_EQ(HandOffMessage(1, none, ""), "s");
   EXPECT_EQ(WorkingFolder(), QFile::encodeName(QDir::currentPath()));
@@ -175,7 +176,8 @@ TEST_F(HandOffTest, TheFolderIsMadePrivateAndAnythingElseIsRefused) {
                        Case{"/missing/deeper", true}, Case{"/shared/ondrel", true},
                        Case{"/sticky/ondrel", false}}) {
     const HandOffFolder folder = CheckedHandOffFolder(base + c.name);
-    EXPECT_EQ(!folder.refusal.isEmpty(), c.refused) << c.name << ": " << folder.refusal.toStdString();
+    EXPECT_EQ(!folder.refusal.isEmpty(), c.refused)
+        << c.name << ": " << folder.refusal.toStdString();
     EXPECT_EQ(folder.path.isEmpty(), c.refused) << c.name;
   }
 
