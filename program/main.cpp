@@ -1,8 +1,11 @@
-// Ondrel's start: decide first or second instance before any window exists, then create the
-// eight windows and show the main window, whose first showing loads the settings and the
-// language, opens the command-line file and starts the hand-off listener.
+// Ondrel's start: answer --help or --version, or decide first or second instance before any
+// window exists, then create the eight windows and show the main window, whose first showing
+// loads the settings and the language, opens the command-line file and starts the hand-off
+// listener.
 #include <QApplication>
 #include <QString>
+
+#include <cstdio>
 
 #include "create_windows.hpp"
 #include "file_size_signal.hpp"
@@ -15,6 +18,9 @@
 int main(int argc, char** argv) {
   ondrel::IgnoreFileSizeSignal();
   auto start = ondrel::DecideStart(argc, argv);
+  if (!start.output.isEmpty())
+    std::fwrite(start.output.constData(), 1, start.output.size(), stdout);
+  if (!start.notice.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(start.notice));
   if (!start.runApplication) return start.exitCode;
 
   QApplication app(argc, argv);

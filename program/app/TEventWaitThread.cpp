@@ -1,7 +1,5 @@
 #include "TEventWaitThread.hpp"
 
-#include "single_instance.hpp"
-
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -12,9 +10,9 @@
 
 namespace ondrel {
 
-TEventWaitThread::TEventWaitThread(int eventSocket, QObject* receiver, QObject* parent)
+TEventWaitThread::TEventWaitThread(SingleInstance* instance, QObject* receiver, QObject* parent)
     : QThread(parent),
-      eventSocket_(eventSocket),
+      instance_(instance),
       receiver_(receiver),
       stop_(::eventfd(0, EFD_CLOEXEC)) {
   start();
@@ -29,20 +27,17 @@ TEventWaitThread::~TEventWaitThread() {
 }
 
 void TEventWaitThread::run() {
-  if (eventSocket_ < 0 || !stop_.valid()) return;
+  if (instance_ == nullptr || instance_->socket() < 0 || !stop_.valid()) return;
   while (true) {
-    pollfd fds[2] = {{eventSocket_, POLLIN, 0}, {stop_.get(), POLLIN, 0}};
+    pollfd fds[2] = {{instance_->socket(), POLLIN, 0}, {stop_.get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
     if (fds[1].revents != 0) return;
     if ((fds[0].revents & POLLIN) == 0) return;  // the socket failed
-    bool wake = false;
-    QByteArray bytes;
-    bool accepted = false;
-    while (ReceiveOwnDatagram(eventSocket_, false, bytes, accepted)) wake = wake || accepted;
-    if (wake && receiver_) QCoreApplication::postEvent(receiver_, new QEvent(HandOffEvent));
+    if (instance_->ReceivePending() && receiver_)
+      QCoreApplication::postEvent(receiver_, new QEvent(HandOffEvent));
   }
 }
 

@@ -1,62 +1,87 @@
-// One running instance per user. The first instance binds two datagram sockets in the abstract
-// namespace: "ondrel_filecmd-<uid>" carries hand-off requests ("s", or "e" followed by a path)
-// and "ondrel_cmd_event-<uid>" wakes the first instance. A second start finds the names taken,
-// sends its request, wakes the first instance and ends without a window. The kernel frees both
-// names when the first instance exits. Only datagrams sent by our own user id are accepted.
+// One running instance per user. The first instance binds a datagram socket in its user's
+// private folder (hand_off_folder.hpp), "ondrel_filecmd" there; a later start connects to it,
+// sends its request ("s", or "e" followed by a path) as one datagram and ends without a window.
+// A socket file whose owner has died (connect is refused) is replaced by the next start. Claims
+// and the removal at exit happen under a lock file beside the socket, so two starts never take
+// over the same stale socket. Only datagrams whose sender has our user id are kept.
 //
-// The environment variable ONDREL_INSTANCE_SUFFIX, when set, is appended to both names, so
-// tests (and users who want separate groups of instances) never meet a real running instance.
+// The listener thread reads every datagram as it arrives: foreign and empty ones are dropped at
+// once, ours go to an inbox that the user-interface thread drains, oldest first.
+//
+// The environment variable ONDREL_INSTANCE_SUFFIX, when set, is appended to the socket's name,
+// so tests (and users who want separate groups of instances) never meet a real running instance.
 #pragma once
 
 #include "unique_fd.hpp"
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
 
 namespace ondrel {
 
-// The two socket names, without the leading NUL of the abstract namespace.
-QByteArray FileCommandSocketName();
-QByteArray CommandEventSocketName();
+// The socket's path inside a hand-off folder.
+QByteArray HandOffSocketPath(const QByteArray& folder);
 
 // The request of a second start: "s" without arguments, else "e" followed by the first
-// argument's bytes exactly as received (later arguments are ignored). argv[0] is the program.
-QByteArray HandOffMessage(int argc, const char* const* argv);
+// argument's bytes (later arguments are ignored). A relative path is joined to workingFolder,
+// so the running instance opens the file this start meant; nullopt when it is relative and
+// workingFolder is empty (unknown). argv[0] is the program.
+std::optional<QByteArray> HandOffMessage(int argc, const char* const* argv,
+                                         const QByteArray& workingFolder);
+
+// This process's working folder as raw bytes; empty when it cannot be told.
+QByteArray WorkingFolder();
 
 class SingleInstance {
  public:
   enum class Role {
-    First,   // owns both names
-    Second,  // the names belong to a running instance
-    Failed,  // neither: the start ends silently
+    First,   // owns the socket
+    Second,  // connected to the socket of a running instance of our user
+    Failed,  // neither; failure() says why
+  };
+  enum class Delivery {
+    Delivered,  // in the running instance's queue
+    Gone,       // the instance ended meanwhile: claim again
+    Failed,     // it did not take the request in time, or another error
   };
 
-  // Tries to bind both names.
-  static SingleInstance Claim();
+  // Binds socketPath, or connects to the live instance there, or replaces a stale socket.
+  static SingleInstance Claim(const QByteArray& socketPath);
+
+  SingleInstance(SingleInstance&&) noexcept;
+  SingleInstance& operator=(SingleInstance&&) noexcept;
+  // The first instance removes its socket file.
+  ~SingleInstance();
 
   Role role() const { return role_; }
+  const QString& failure() const { return failure_; }
 
-  // Second start: sends the request, then the wake-up. Nothing is checked or reported; a
-  // request to an instance that has gone is lost. Never blocks on a full queue.
-  static void SendHandOff(const QByteArray& message);
+  // Second: sends the request as one datagram, waiting a short while when the queue is full.
+  Delivery Send(const QByteArray& message);
 
-  // Reads every pending request without blocking, in the order sent. Requests from other user
-  // ids and empty datagrams are dropped.
+  // First: the socket the listener waits on; -1 otherwise.
+  int socket() const { return role_ == Role::First ? socket_.get() : -1; }
+
+  // Listener thread: reads every pending datagram without blocking, dropping foreign and empty
+  // ones and keeping ours. True when the inbox was empty and now is not: then one event is due.
+  bool ReceivePending();
+
+  // User-interface thread: takes every request received so far, in the order sent.
   QList<QByteArray> DrainMessages();
 
-  // The event socket, for the listener thread; -1 unless the first instance holds it.
-  int eventSocket() const { return event_.get(); }
-
  private:
-  SingleInstance() = default;
+  struct Inbox;
+  SingleInstance();
 
   Role role_ = Role::Failed;
-  UniqueFd fileCommand_;
-  UniqueFd event_;
+  QString failure_;
+  QByteArray path_;
+  UniqueFd socket_;
+  std::unique_ptr<Inbox> inbox_;
 };
-
-// Receives one datagram from a socket. Returns false when nothing is pending (non-blocking) or
-// on error; sets accepted only for a datagram whose sender has our user id.
-bool ReceiveOwnDatagram(int fd, bool block, QByteArray& bytes, bool& accepted);
 
 }  // namespace ondrel

@@ -49,8 +49,7 @@ void OndrelShell::FirstShowing() {
   // rather than leaving an empty window.
   if (!commandLineFile_.isEmpty() && openImage)
     openImage(commandLineFile_);
-  listener_ = std::make_unique<TEventWaitThread>(instance_ ? instance_->eventSocket() : -1,
-                                                 windows_.ondrelForm.get());
+  listener_ = std::make_unique<TEventWaitThread>(instance_, windows_.ondrelForm.get());
 }
 
 void OndrelShell::Closing() {
