@@ -28,6 +28,15 @@ Blp1Header HeaderOf(const QByteArray& bytes, const QString& name) {
   return header;
 }
 
+// A rewrite onto the source itself (by any name) is in place: a file of several names is
+// refused there rather than split. A different target is a save to a chosen name.
+void StoreResult(const QString& source, const QString& target, const QByteArray& bytes) {
+  if (IsSameFile(source, target))
+    RewriteFileInPlace(target, bytes);
+  else
+    WriteFileAtomically(target, bytes);
+}
+
 }  // namespace
 
 std::uint8_t ClassifyForOptimization(const QString& fileName) {
@@ -92,14 +101,14 @@ QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name) {
 std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
   const QByteArray optimized = OptimizedJpegBlp(bytes);
-  WriteFileAtomically(target, optimized);
+  StoreResult(source, target, optimized);
   return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(optimized.size()));
 }
 
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
   const QByteArray resaved = ResavedPalettedBlp(bytes, source);
-  WriteFileAtomically(target, resaved);
+  StoreResult(source, target, resaved);
   return std::int32_t(std::int64_t(bytes.size()) - std::int64_t(resaved.size()));
 }
 
@@ -108,7 +117,7 @@ void StoreMipmapTables(const Blp1Header& header, const QString& source, const QS
   if (bytes.size() < qsizetype(kBlp1HeaderSize)) throw FileError("not a BLP1 file: " + source.toStdString());
   std::copy(header.begin() + kBlp1OffsetsAt, header.begin() + kBlp1HeaderSize,
             bytes.begin() + kBlp1OffsetsAt);
-  WriteFileAtomically(target, bytes);
+  StoreResult(source, target, bytes);
 }
 
 }  // namespace ondrel
