@@ -1,6 +1,8 @@
 // The file operations of the BLP1 tools: classification for the optimizer, the JPEG header
 // optimizer and the paletted re-save, and the rewrite of the mipmap tables that stores a
 // comment. Target may equal source; every rewrite is atomic (temporary file, then rename).
+// A target that is the source itself (by any name) is rewritten in place, which refuses a
+// file of several hard links rather than part them.
 #pragma once
 
 #include <QByteArray>
