@@ -1,11 +1,16 @@
 #include "conversion_plan.hpp"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "image_access.hpp"
 
@@ -26,7 +31,39 @@ QString WithoutExtension(const QString& path) {
   return dot > slash ? path.left(dot) : path;
 }
 
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> IdOf(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+
 }  // namespace
+
+bool TargetIsSource(const QString& source, const QString& target) { return IsSameFile(source, target); }
+
+QString TargetIsSourceRefusal() { return "the target is the source file itself; it is left as it was"; }
+
+std::vector<SourceFile> WithoutOutputFolder(std::vector<SourceFile> sources, const QString& outputFolder) {
+  const auto output = IdOf(outputFolder);
+  if (!output) return sources;
+  QHash<QString, bool> isOutput;  // folder path -> whether it is the output folder
+  const auto inside = [&](const SourceFile& file) {
+    if (file.root.isEmpty() || !file.path.startsWith(file.root)) return false;
+    // Every folder between the file and its root, deepest first; the root is not looked at.
+    for (int slash = int(file.path.lastIndexOf('/')); slash >= int(file.root.size());
+         slash = int(file.path.lastIndexOf('/', slash - 1))) {
+      const QString folder = file.path.left(slash);
+      auto known = isOutput.constFind(folder);
+      if (known == isOutput.constEnd()) known = isOutput.insert(folder, IdOf(folder) == output);
+      if (*known) return true;
+    }
+    return false;
+  };
+  sources.erase(std::remove_if(sources.begin(), sources.end(), inside), sources.end());
+  return sources;
+}
 
 std::vector<SourceFile> ListSourceFiles(const QString& folder, const QStringList& extensions,
                                         bool recurse) {
@@ -69,10 +106,14 @@ std::vector<ConversionJob> PlanConversion(const std::vector<SourceFile>& sources
                                           TargetFormat format) {
   std::vector<ConversionJob> jobs;
   jobs.reserve(sources.size());
-  for (const SourceFile& s : sources)
-    jobs.push_back({s.path, TargetName(s, destFolder, keepStructure, format), {}});
+  for (const SourceFile& s : WithoutOutputFolder(sources, destFolder))
+    jobs.push_back(PlanSingleConversion(s.path, TargetName(s, destFolder, keepStructure, format)));
   RefuseSharedTargets(jobs);
   return jobs;
+}
+
+ConversionJob PlanSingleConversion(const QString& source, const QString& target) {
+  return {source, target, TargetIsSource(source, target) ? TargetIsSourceRefusal() : QString()};
 }
 
 void RefuseSharedTargets(std::vector<ConversionJob>& jobs) {

@@ -39,14 +39,32 @@ struct ConversionJob {
   QString refusal;  // when not empty the file is not converted, for this reason
 };
 
-// One job per source, in order. A source listed twice is kept once. When two sources would
+// Whether the target is the source file itself (same device and inode, through links), which
+// a conversion must never write over.
+bool TargetIsSource(const QString& source, const QString& target);
+
+// The reason given for such a file.
+QString TargetIsSourceRefusal();
+
+// The sources without those inside `outputFolder` when it lies below their root: a second
+// run must not take the first run's output for new input. The root itself is not left out
+// (outputs beside their sources). Compared by device and inode, so any spelling or link to
+// the folder counts; a folder that does not exist yet holds nothing.
+std::vector<SourceFile> WithoutOutputFolder(std::vector<SourceFile> sources, const QString& outputFolder);
+
+// One job per source, in order, with the output folder's own files left out. A source listed
+// twice is kept once; a source that is its own target is refused. When two sources would
 // write the same target, the first keeps it and the later ones are refused: converting both
 // would lose one of them, and which one would depend on timing.
 std::vector<ConversionJob> PlanConversion(const std::vector<SourceFile>& sources,
                                           const QString& destFolder, bool keepStructure,
                                           TargetFormat format);
 
-// Refuses the later of jobs whose targets are the same file, and drops exact repeats.
+// A single file converted to a chosen name, refused when that name is the file itself.
+ConversionJob PlanSingleConversion(const QString& source, const QString& target);
+
+// Refuses the later of jobs whose targets are the same file, and drops exact repeats. A job
+// already refused claims no target.
 void RefuseSharedTargets(std::vector<ConversionJob>& jobs);
 
 }  // namespace ondrel::batch

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "conversion_plan.hpp"
+
 namespace ondrel::batch {
 namespace {
 
@@ -43,6 +45,8 @@ class MadeFolders {
 
 ConversionNotes ConvertFile(const QString& source, const QString& target,
                             const ConversionSettings& settings) {
+  // Asked again here: a link may have been made since the plan.
+  if (TargetIsSource(source, target)) throw BatchError(TargetIsSourceRefusal().toStdString());
   LoadedPicture loaded = LoadPicture(source, settings.mipmapIndex);
   const bool hasAlpha = ApplyAlpha(loaded.bitmap, settings.alpha);
 

@@ -24,7 +24,8 @@ struct ConversionNotes {
   QStringList warnings;  // written all the same (a BLP1 side that is not a power of two)
 };
 
-// Throws BatchError with the reason when the file cannot be converted.
+// Throws BatchError with the reason when the file cannot be converted, or when the target is
+// the source file itself (a conversion never writes over its own source).
 ConversionNotes ConvertFile(const QString& source, const QString& target,
                             const ConversionSettings& settings);
 

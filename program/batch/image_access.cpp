@@ -262,4 +262,10 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   Translated([&] { ondrel::WriteFileAtomically(path, bytes); });
 }
 
+void RewriteFileInPlace(const QString& path, const QByteArray& bytes) {
+  Translated([&] { ondrel::RewriteFileInPlace(path, bytes); });
+}
+
+bool IsSameFile(const QString& a, const QString& b) { return ondrel::IsSameFile(a, b); }
+
 }  // namespace ondrel::batch

@@ -62,10 +62,14 @@ QStringList ImageExtensionList();
 std::uint8_t ClassifyForOptimization(const QString& path);
 
 // The optimizer's two rewrites of a file image in memory, and the whole-file read and atomic
-// write around them.
+// in-place rewrite around them (a file of several hard links is refused).
 QByteArray OptimizedJpegBlp(const QByteArray& file);
 QByteArray ResavedPalettedBlp(const QByteArray& file, const QString& name);
 QByteArray ReadWholeFile(const QString& path);
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+void RewriteFileInPlace(const QString& path, const QByteArray& bytes);
+
+// Whether both names lead to one existing file (same device and inode, through links).
+bool IsSameFile(const QString& a, const QString& b);
 
 }  // namespace ondrel::batch

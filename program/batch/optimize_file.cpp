@@ -1,15 +1,10 @@
 #include "optimize_file.hpp"
 
-#include <QFileInfo>
-
 #include "image_access.hpp"
 
 namespace ondrel::batch {
 
-OptimizeOutcome OptimizeFileInPlace(const QString& given) {
-  // Through a symbolic link the file it names is rewritten; the link stays a link.
-  const QFileInfo link(given);
-  const QString path = link.isSymLink() && link.exists() ? link.canonicalFilePath() : given;
+OptimizeOutcome OptimizeFileInPlace(const QString& path) {
   OptimizeOutcome outcome;
   const std::uint8_t kind = ClassifyForOptimization(path);
   if (kind == 0)
@@ -19,9 +14,9 @@ OptimizeOutcome OptimizeFileInPlace(const QString& given) {
   else
     return outcome;
 
-  // The new file is made in memory and written only when smaller, by the atomic rewrite:
-  // durable once renamed, with the file's permissions, and nothing left beside it after a
-  // crash.
+  // The new file is made in memory and written only when smaller, by the atomic in-place
+  // rewrite: durable once renamed, with the file's owner, permissions and attributes, through
+  // a link into the file it names, and nothing left beside it after a crash.
   const QByteArray original = ReadWholeFile(path);
   QByteArray optimized;
   if (outcome.kind == OptimizeKind::BlpJpeg) {
@@ -33,7 +28,7 @@ OptimizeOutcome OptimizeFileInPlace(const QString& given) {
   const std::int64_t saved = std::int64_t(original.size()) - std::int64_t(optimized.size());
   if (saved <= 0) return outcome;  // the file stays as it was
 
-  WriteFileAtomically(path, optimized);
+  RewriteFileInPlace(path, optimized);
   outcome.saved = saved;
   outcome.rewritten = true;
   return outcome;

@@ -51,7 +51,7 @@ int RunConvert(const Request& request, const std::atomic<bool>& stop) {
   if (toFile) {
     if (request.keepStructure) throw UsageError("--keep-structure needs an output folder");
     settings.format = FileTargetFormat(request.output, request.format);
-    jobs.push_back({request.inputs.front(), request.output, {}});
+    jobs.push_back(batch::PlanSingleConversion(request.inputs.front(), request.output));
   } else {
     if (!request.format) throw UsageError("give --format for the output folder '" + request.output + "'");
     if (output.exists() && !output.isDir())

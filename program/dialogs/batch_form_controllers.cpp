@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QWidget>
 
+#include "conversion_plan.hpp"
 #include "file_lists.hpp"
 #include "message_format.hpp"
 
@@ -153,7 +154,12 @@ void ConvertFormController::convert() {
 
   RunState::Scope running(run_);
   StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnConvert"));
-  lastRun_ = RunConversion(jobs, context_.conversion(settings), hooks, run_.stopFlag(), context_.threads);
+  // Never over its own source: such a file is skipped, as a failed save is.
+  const ConvertOneFile convertOne = context_.conversion(settings);
+  const ConvertOneFile notOntoItself = [convertOne](const ConverterJob& job) {
+    return batch::TargetIsSource(job.source, job.target) ? FileOutcome::Skipped : convertOne(job);
+  };
+  lastRun_ = RunConversion(jobs, notOntoItself, hooks, run_.stopFlag(), context_.threads);
 }
 
 OptimizeFormController::OptimizeFormController(QWidget* form, OptimizeFormContext context)

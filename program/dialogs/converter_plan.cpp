@@ -33,10 +33,12 @@ QStringList SourceExtensions(const std::array<bool, 6>& sourceFormats) {
 }
 
 QStringList ConverterFileList(const ConverterRequest& request) {
+  // The destination's own files are no input when it lies inside the source tree.
   QStringList files;
-  for (const batch::SourceFile& file : batch::ListSourceFiles(WithTrailingBackslash(request.sourceFolder),
-                                                             SourceExtensions(request.sourceFormats),
-                                                             request.subfolders))
+  for (const batch::SourceFile& file : batch::WithoutOutputFolder(
+           batch::ListSourceFiles(WithTrailingBackslash(request.sourceFolder), SourceExtensions(request.sourceFormats),
+                                  request.subfolders),
+           request.destFolder))
     files << file.path;
   return files;
 }

@@ -34,7 +34,8 @@ bool CreateDestinationFolder(const QString& destFolder);
 // The source extensions of the checked formats, in search order (".jpg" before ".jpeg").
 QStringList SourceExtensions(const std::array<bool, 6>& sourceFormats);
 
-// Every file of those extensions, grouped by extension. Folders end in "/".
+// Every file of those extensions, grouped by extension, without the destination folder's
+// files when it lies below the source folder. Folders end in "/".
 QStringList ConverterFileList(const ConverterRequest& request);
 
 // ".bmp", ".tga", ".blp", ".blp", ".jpg", ".png", ".dds".

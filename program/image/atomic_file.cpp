@@ -5,14 +5,17 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ondrel {
@@ -21,6 +24,29 @@ namespace {
 // Temporaries of a crashed rewrite younger than this may still belong to a running one.
 constexpr std::time_t kStaleAfterSeconds = 60;
 constexpr std::size_t kSuffixLength = 6;  // as mkostemp's XXXXXX
+constexpr std::size_t kNameMax = 255;
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit
+// Marks a temporary as ours: the sweep touches nothing a user might have named.
+constexpr char kTemporaryMark[] = ".ondrel-tmp-";
+
+// The process umask, read without changing it: umask() can only be read by setting it, which
+// races with every other thread creating files. Read once, before main when /proc is missing
+// (no thread exists yet then).
+mode_t ReadUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status)) found = std::sscanf(line, "Umask: %o", &value) == 1;
+    std::fclose(status);
+    if (found) return mode_t(value) & 0777;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+const mode_t kProcessUmask = ReadUmask();
 
 struct SplitName {
   std::string folder;  // "." when the path has no folder
@@ -33,37 +59,108 @@ SplitName Split(const std::string& path) {
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// ".tex.blp.Ab12Cd" for "tex.blp": what mkostemp and UniqueName make, nothing else.
-bool IsTemporaryOf(const std::string& entry, const std::string& name) {
-  const std::string prefix = "." + name + ".";
-  if (entry.size() != prefix.size() + kSuffixLength || entry.compare(0, prefix.size(), prefix) != 0)
-    return false;
-  for (std::size_t i = prefix.size(); i < entry.size(); ++i)
+// The file a path finally names: symbolic links in its last part followed (a dangling link
+// gives the name it points to, which is then created). Errno on a loop.
+int ResolveLinks(std::string& path) {
+  for (int hop = 0;; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    if (hop == kMaxLinkHops) return ELOOP;
+    std::string link(std::size_t(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n < 0) return errno;
+    if (std::size_t(n) >= link.size()) return ENAMETOOLONG;  // grew since lstat: try no further
+    link.resize(std::size_t(n));
+    if (link.empty()) return ENOENT;
+    path = link.front() == '/' ? link : Split(path).folder + "/" + link;
+  }
+}
+
+// ".tex.blp.ondrel-tmp-" for "tex.blp"; the name is cut where the whole would pass the
+// file-name limit.
+std::string TemporaryStem(const std::string& name) {
+  const std::size_t room = kNameMax - kSuffixLength - (sizeof kTemporaryMark - 1) - 1;
+  return "." + name.substr(0, room) + kTemporaryMark;
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& stem) {
+  if (entry.size() != stem.size() + kSuffixLength || entry.compare(0, stem.size(), stem) != 0) return false;
+  for (std::size_t i = stem.size(); i < entry.size(); ++i)
     if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
   return true;
 }
 
-std::string UniqueName(const std::string& name) {
+std::string UniqueName(const std::string& stem) {
   static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device random;
-  std::string out = "." + name + ".";
+  std::string out = stem;
   for (std::size_t i = 0; i < kSuffixLength; ++i) out += kChars[random() % (sizeof kChars - 1)];
   return out;
 }
 
-// Debris of earlier rewrites of the same target that were killed before their rename.
+// Debris of this user's earlier rewrites of the same target that were killed before their
+// rename. Another user's debris is left alone, even where the folder would let us remove it.
 void RemoveStaleTemporaries(const SplitName& target) {
   DIR* dir = ::opendir(target.folder.c_str());
   if (dir == nullptr) return;
+  const std::string stem = TemporaryStem(target.name);
   const std::time_t now = std::time(nullptr);
+  const uid_t self = ::geteuid();
   while (const dirent* entry = ::readdir(dir)) {
-    if (!IsTemporaryOf(entry->d_name, target.name)) continue;
+    if (!IsTemporaryOf(entry->d_name, stem)) continue;
     struct stat st {};
     if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (S_ISREG(st.st_mode) && st.st_mtime + kStaleAfterSeconds < now)
+    if (S_ISREG(st.st_mode) && st.st_uid == self && st.st_mtime + kStaleAfterSeconds < now)
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
   }
   ::closedir(dir);
+}
+
+// The extended attributes of a file, names and values; empty where it has none or the file
+// system keeps none.
+std::vector<std::pair<std::string, std::string>> ExtendedAttributes(const std::string& path) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::string names;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+    if (size <= 0) return out;
+    names.assign(std::size_t(size), '\0');
+    const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+    if (got >= 0) {
+      names.resize(std::size_t(got));
+      break;
+    }
+    if (errno != ERANGE) return out;
+    names.clear();  // the list grew in between: ask again
+  }
+  for (std::size_t at = 0; at < names.size();) {
+    const std::string name = names.c_str() + at;
+    at += name.size() + 1;
+    const ssize_t size = ::getxattr(path.c_str(), name.c_str(), nullptr, 0);
+    if (size < 0) continue;
+    std::string value(std::size_t(size), '\0');
+    const ssize_t got = ::getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    if (got < 0) continue;
+    value.resize(std::size_t(got));
+    out.emplace_back(name, std::move(value));
+  }
+  return out;
+}
+
+// Gives the new file what the replaced one had, as far as this process may: owner and group
+// first (a change of owner clears set-id bits), then the mode, then the extended attributes
+// with the access ACL. Only the mode is required; the rest is kept where permitted.
+int TakeOverFileFacts(int fd, const std::string& original, const struct stat& st) {
+  if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, uid_t(-1), st.st_gid);
+  if (::fchmod(fd, st.st_mode & 07777) != 0) return errno;
+  bool hasAccessAcl = false;
+  for (const auto& [name, value] : ExtendedAttributes(original)) {
+    hasAccessAcl = hasAccessAcl || name == "system.posix_acl_access";
+    (void)::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0);
+  }
+  // An ACL inherited from the folder's default would grant what the original did not.
+  if (!hasAccessAcl) (void)::fremovexattr(fd, "system.posix_acl_access");
+  return 0;
 }
 
 std::string Describe(int error) {
@@ -90,7 +187,7 @@ std::string Describe(int error) {
 // else a hidden named temporary. Closed, and removed unless it replaced the target.
 class PendingFile {
  public:
-  PendingFile(const SplitName& target, mode_t mode) : folder_(target.folder), name_(target.name) {
+  explicit PendingFile(const SplitName& target) : folder_(target.folder), stem_(TemporaryStem(target.name)) {
     if (::access("/proc/self/fd", X_OK) == 0) {
       fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
       // Not supported here: fall back to a named temporary. Real errors are reported.
@@ -100,7 +197,7 @@ class PendingFile {
       }
     }
     if (fd_ < 0) {
-      std::string templ = folder_ + "/." + name_ + ".XXXXXX";
+      std::string templ = folder_ + "/" + stem_ + "XXXXXX";
       fd_ = ::mkostemp(templ.data(), O_CLOEXEC);
       if (fd_ < 0) {
         error_ = errno;
@@ -108,7 +205,6 @@ class PendingFile {
       }
       path_ = templ;
     }
-    if (::fchmod(fd_, mode) != 0) error_ = errno;
   }
   ~PendingFile() {
     if (fd_ >= 0) ::close(fd_);
@@ -118,6 +214,7 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   int error() const { return error_; }
+  int fd() const { return fd_; }
 
   int Write(const QByteArray& bytes) {
     const char* data = bytes.constData();
@@ -138,7 +235,7 @@ class PendingFile {
     if (path_.empty()) {
       const std::string self = "/proc/self/fd/" + std::to_string(fd_);
       for (int attempt = 0; path_.empty(); ++attempt) {
-        const std::string candidate = folder_ + "/" + UniqueName(name_);
+        const std::string candidate = folder_ + "/" + UniqueName(stem_);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0)
           path_ = candidate;
         else if (errno != EEXIST || attempt == 100)
@@ -155,7 +252,7 @@ class PendingFile {
   }
 
  private:
-  std::string folder_, name_;
+  std::string folder_, stem_;
   std::string path_;  // empty while unnamed, and after the rename
   int fd_ = -1;
   int error_ = 0;
@@ -171,36 +268,46 @@ int SyncFolder(const std::string& folder) {
   return error;
 }
 
-}  // namespace
-
-// Not QSaveFile: it reports success after a short write (seen with a file-size limit).
-void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-  const std::string target = QFile::encodeName(path).toStdString();
+// Not QSaveFile: it reports success after a short write (seen with a file-size limit), and
+// replaces a symbolic link by a file.
+void Write(const QString& path, const QByteArray& bytes, bool inPlace) {
   const std::string shown = path.toStdString();
+  std::string target = QFile::encodeName(path).toStdString();
+  if (const int error = ResolveLinks(target)) throw FileError(shown + ": " + Describe(error) + "; nothing was written");
   const SplitName split = Split(target);
-  // An existing file keeps its permissions; a new one gets the usual 0666 less the umask.
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  mode_t mode;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
   auto fail = [&](int error) {
     throw FileError(shown + ": " + Describe(error) + (exists ? "; the file is unchanged" : "; nothing was written"));
   };
+  if (inPlace && exists && S_ISREG(st.st_mode) && st.st_nlink > 1)
+    throw FileError(shown + ": the file has " + std::to_string(st.st_nlink) +
+                    " names (hard links), and rewriting it would part them; the file is unchanged");
 
   RemoveStaleTemporaries(split);
-  PendingFile pending(split, mode);
+  PendingFile pending(split);
   if (pending.error() != 0) fail(pending.error());
+  // An existing file keeps its owner, mode and attributes; a new one gets 0666 less the umask.
+  const int facts = exists ? TakeOverFileFacts(pending.fd(), target, st)
+                           : (::fchmod(pending.fd(), 0666 & ~kProcessUmask) == 0 ? 0 : errno);
+  if (facts != 0) fail(facts);
   if (const int error = pending.Write(bytes)) fail(error);
   if (const int error = pending.Replace(target)) fail(error);
   if (const int error = SyncFolder(split.folder))
     throw FileError(shown + ": written, but the folder could not be flushed to disk (" + Describe(error) +
                     "); a power loss may undo the change");
+}
+
+}  // namespace
+
+void WriteFileAtomically(const QString& path, const QByteArray& bytes) { Write(path, bytes, false); }
+
+void RewriteFileInPlace(const QString& path, const QByteArray& bytes) { Write(path, bytes, true); }
+
+bool IsSameFile(const QString& a, const QString& b) {
+  struct stat sa {}, sb {};
+  return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace ondrel

@@ -23,6 +23,15 @@ Blp1Header HeaderOf(const QByteArray& bytes, const QString& name) {
   return header;
 }
 
+// A rewrite onto the source itself (by any name) is in place: a file of several names is
+// refused there rather than split. A different target is a save to a chosen name.
+void StoreResult(const QString& source, const QString& target, const QByteArray& bytes) {
+  if (IsSameFile(source, target))
+    RewriteFileInPlace(target, bytes);
+  else
+    WriteFileAtomically(target, bytes);
+}
+
 }  // namespace
 
 std::uint8_t ClassifyForOptimization(const QString& fileName) {
@@ -52,10 +61,11 @@ namespace {
 
 // The target is written only with a complete file smaller than the source; otherwise it is
 // left as it was (and not made when it is another file).
-std::int32_t WriteWhenSmaller(const QString& target, const QByteArray& before, const QByteArray& after) {
+std::int32_t WriteWhenSmaller(const QString& source, const QString& target, const QByteArray& before,
+                              const QByteArray& after) {
   const std::int64_t saved = std::int64_t(before.size()) - std::int64_t(after.size());
   if (saved <= 0) return 0;
-  WriteFileAtomically(target, after);
+  StoreResult(source, target, after);
   return std::int32_t(saved);
 }
 
@@ -63,12 +73,12 @@ std::int32_t WriteWhenSmaller(const QString& target, const QByteArray& before, c
 
 std::int32_t OptimizeJpegBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
-  return WriteWhenSmaller(target, bytes, OptimizedJpegBlp(bytes));
+  return WriteWhenSmaller(source, target, bytes, OptimizedJpegBlp(bytes));
 }
 
 std::int32_t ResavePalettedBlp(const QString& source, const QString& target) {
   const QByteArray bytes = ReadWholeFile(source);
-  return WriteWhenSmaller(target, bytes, ResavedPalettedBlp(bytes, source));
+  return WriteWhenSmaller(source, target, bytes, ResavedPalettedBlp(bytes, source));
 }
 
 void StoreMipmapTables(const Blp1Header& header, const QString& source, const QString& target) {
@@ -76,7 +86,7 @@ void StoreMipmapTables(const Blp1Header& header, const QString& source, const QS
   if (bytes.size() < qsizetype(kBlp1HeaderSize)) throw FileError("not a BLP1 file: " + source.toStdString());
   std::copy(header.begin() + kBlp1OffsetsAt, header.begin() + kBlp1HeaderSize,
             bytes.begin() + kBlp1OffsetsAt);
-  WriteFileAtomically(target, bytes);
+  StoreResult(source, target, bytes);
 }
 
 }  // namespace ondrel

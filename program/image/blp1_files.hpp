@@ -2,6 +2,8 @@
 // optimizer and the paletted re-save (the palette trimmed, no level re-encoded), and the
 // rewrite of the mipmap tables that stores a comment. Target may equal source; every rewrite
 // is atomic (temporary file, then rename).
+// A target that is the source itself (by any name) is rewritten in place, which refuses a
+// file of several hard links rather than part them.
 #pragma once
 
 #include <QByteArray>

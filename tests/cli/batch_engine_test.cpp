@@ -1,6 +1,14 @@
-// The batch engine without the executable: target names, the plan's refusals, and the runner's
-// promise to report in list order whatever order the workers finish in.
+// The batch engine without the executable: target names, the plan's refusals (a second source
+// of a target, a target that is its own source, the output folder inside a source tree), and
+// the runner's promise to report in list order whatever order the workers finish in.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <chrono>
@@ -47,6 +55,73 @@ TEST(PlanConversion, RefusesTheSecondSourceOfATargetAndDropsRepeats) {
   const auto kept = PlanConversion(sources, "dst/", true, TargetFormat::Blp2);
   ASSERT_EQ(kept.size(), 3u);
   for (const ConversionJob& job : kept) EXPECT_TRUE(job.refusal.isEmpty());
+}
+
+// Scratch files on disk, for the rules that compare files by device and inode.
+class PlanOnDisk : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QString path(const QString& name) const { return dir.path() + '/' + name; }
+  void Make(const QString& name) {
+    QDir().mkpath(QFileInfo(path(name)).path());
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+  }
+  void Link(const QString& target, const QString& name) {
+    ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(path(name)).constData()), 0);
+  }
+  QStringList Refused(const std::vector<ConversionJob>& jobs) const {
+    QStringList out;
+    for (const ConversionJob& job : jobs)
+      out << QString(job.source).remove(dir.path() + '/') + (job.refusal.isEmpty() ? "" : ": " + job.refusal);
+    return out;
+  }
+};
+
+TEST_F(PlanOnDisk, ATargetThatIsItsOwnSourceIsRefusedAndClaimsNothing) {
+  for (const char* name : {"s/a.blp", "s/a.png", "s/b.blp", "s/sub/c.blp"}) Make(name);
+  Link("b.blp", "s/link.blp");
+  // Every target in s/ is a source there: a.blp, b.blp and c.blp (kept structure) would be
+  // re-encoded over themselves, and the link is b.blp by another name. a.png may write a.blp.
+  const std::vector<SourceFile> sources = ListSourceFiles(path("s"), {".blp", ".png"}, true);
+  const QString self = ": " + TargetIsSourceRefusal();
+  EXPECT_EQ(Refused(PlanConversion(sources, path("s"), true, TargetFormat::Blp1)),
+            (QStringList{"s/a.blp" + self, "s/b.blp" + self, "s/link.blp" + self, "s/sub/c.blp" + self, "s/a.png"}));
+
+  EXPECT_EQ(PlanSingleConversion(path("s/a.blp"), path("s/./a.blp")).refusal, TargetIsSourceRefusal());
+  EXPECT_EQ(PlanSingleConversion(path("s/link.blp"), path("s/b.blp")).refusal, TargetIsSourceRefusal());
+  EXPECT_TRUE(PlanSingleConversion(path("s/a.png"), path("s/a.blp")).refusal.isEmpty());
+  EXPECT_TRUE(PlanSingleConversion(path("s/a.png"), path("s/new.blp")).refusal.isEmpty());
+}
+
+TEST_F(PlanOnDisk, AnOutputFolderInsideTheSourceTreeIsNoInput) {
+  for (const char* name : {"s/a.png", "s/build/a.blp", "s/build/deeper/b.blp", "s/other/c.blp", "s/build2/d.blp"})
+    Make(name);
+  Link(path("s/build"), "out");
+  struct Case {
+    const char* what;
+    QString output;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"inside", path("s/build"), {"s/build2/d.blp", "s/other/c.blp", "s/a.png"}},
+      {"through a link", path("out/"), {"s/build2/d.blp", "s/other/c.blp", "s/a.png"}},
+      {"the source itself", path("s"),
+       {"s/build/a.blp", "s/build/deeper/b.blp", "s/build2/d.blp", "s/other/c.blp", "s/a.png"}},
+      {"not made yet", path("s/new"),
+       {"s/build/a.blp", "s/build/deeper/b.blp", "s/build2/d.blp", "s/other/c.blp", "s/a.png"}},
+  };
+  const std::vector<SourceFile> sources = ListSourceFiles(path("s"), {".blp", ".png"}, true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QStringList kept;
+    for (const SourceFile& f : WithoutOutputFolder(sources, c.output)) kept << QString(f.path).remove(dir.path() + '/');
+    EXPECT_EQ(kept, c.expected);
+  }
+  // The plan leaves them out too: a second run does not re-encode its own output.
+  EXPECT_EQ(Refused(PlanConversion(sources, path("s/build"), false, TargetFormat::Blp2)),
+            (QStringList{"s/build2/d.blp", "s/other/c.blp", "s/a.png"}));
 }
 
 TEST(SourceExtensions, JpgTakesBothSpellings) {

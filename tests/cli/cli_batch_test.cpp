@@ -1,12 +1,18 @@
 // Whole trees: two worker threads write the same bytes and the same report as one; targets
 // keep or flatten the folder structure, and a second source of one target is refused; the
-// optimizer shrinks BLP1 files in place without changing their pictures.
+// optimizer shrinks BLP1 files in place without changing their pictures. Rewrites keep what
+// they do not own: links stay links, a file of several names is not split, owner and group
+// stay, users' hidden files beside a target survive, and no file is converted over itself.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
 
 #include "UnitBLPImageUtils.hpp"
 #include "cli_run.hpp"
@@ -165,6 +171,109 @@ TEST_F(Batch, OptimizeRewritesTheFileALinkNamesAndKeepsTheLink) {
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_TRUE(QFileInfo(path("link.blp")).isSymLink());
   EXPECT_LT(QFileInfo(path("opt/real.blp")).size(), before);
+}
+
+QByteArray Bytes(const QString& p) {
+  QFile f(p);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A paletted BLP1 with all 256 palette entries stored: the optimizer always gains on it.
+void MakeOptimizable(const QString& p) {
+  FileFormatOptions o = DesignedFileFormatOptions();
+  o.blp1.Blp1Paletted = 1;
+  o.blp1.Blp1CompressPalette = 0;
+  SaveBlpImage(p, FewColours(), 0, o, false);
+}
+
+TEST_F(Batch, OptimizeRefusesAFileOfSeveralNamesAndKeepsTheOwner) {
+  MakeFolder("opt");
+  MakeOptimizable(path("opt/shared.blp"));
+  ASSERT_EQ(::link(QFile::encodeName(path("opt/shared.blp")).constData(),
+                   QFile::encodeName(path("opt/other-name.blp")).constData()), 0);
+  const QByteArray before = Bytes(path("opt/shared.blp"));
+  const auto r = RunCli({"--optimize", path("opt/shared.blp")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("the file has 2 names (hard links)")) << r.err.toStdString();
+  EXPECT_EQ(Bytes(path("opt/shared.blp")), before);
+  EXPECT_EQ(Bytes(path("opt/other-name.blp")), before);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+  MakeOptimizable(path("opt/users.blp"));
+  ASSERT_EQ(::chown(QFile::encodeName(path("opt/users.blp")).constData(), 1234, 5678), 0);
+  ::chmod(QFile::encodeName(path("opt/users.blp")).constData(), 0640);
+  const auto owned = RunCli({"--optimize", path("opt/users.blp")});
+  ASSERT_EQ(owned.exitCode, 0) << owned.err.toStdString();
+  EXPECT_TRUE(owned.out.contains("bytes saved")) << owned.out.toStdString();
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(path("opt/users.blp")).constData(), &st), 0);
+  EXPECT_EQ(st.st_uid, 1234u);
+  EXPECT_EQ(st.st_gid, 5678u);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(Batch, AConversionOntoItsOwnSourceIsRefused) {
+  MakeTree();
+  const QByteArray jpg = Bytes(path("in/sub/c.jpg")), blp = Bytes(path("in/sub/d.blp"));
+  ASSERT_TRUE(QFile::link(path("in/sub/c.jpg"), path("in/c-link.jpg")));
+  struct Case {
+    QStringList arguments;
+    const char* refused;  // the source named in the refusal
+  };
+  const Case cases[] = {
+      {{path("in/sub/c.jpg"), "-o", path("in/sub/c.jpg"), "--quality", "10"}, "in/sub/c.jpg"},
+      {{path("in/sub/c.jpg"), "-o", path("in/c-link.jpg"), "--quality", "10"}, "in/sub/c.jpg"},
+      {{path("in/sub"), "-r", "-o", path("in/sub"), "--keep-structure", "--format", "blp1", "--from", "blp"},
+       "in/sub/d.blp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const auto r = RunCli(c.arguments);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(path(c.refused) + ": the target is the source file itself; it is left as it was"))
+        << r.err.toStdString();
+  }
+  EXPECT_EQ(Bytes(path("in/sub/c.jpg")), jpg);
+  EXPECT_EQ(Bytes(path("in/sub/d.blp")), blp);
+  EXPECT_TRUE(QFileInfo(path("in/c-link.jpg")).isSymLink());
+}
+
+TEST_F(Batch, ASecondRunTakesNoOutputOfTheFirstForInput) {
+  MakeTree();
+  const QStringList run = {path("in"), "-r", "--keep-structure", "--format", "blp2", "-o", path("in/build")};
+  const auto first = RunCli(run);
+  ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+  const auto built = ondrel_test::TreeContents(path("in/build"));
+  EXPECT_EQ(built.size(), 15);
+  const auto second = RunCli(run);
+  EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+  EXPECT_EQ(second.out.count(" -> "), 15) << second.out.toStdString();
+  EXPECT_FALSE(second.out.contains(path("in/build/sub/d.blp ->"))) << second.out.toStdString();
+  EXPECT_EQ(ondrel_test::TreeContents(path("in/build")), built);
+}
+
+TEST_F(Batch, ASaveThroughALinkKeepsTheLinkAndUsersHiddenFilesBesideIt) {
+  MakeTree();
+  MakeFolder("out");
+  const QByteArray mine = "a user's own backup";
+  for (const char* name : {"out/.t.blp.backup", "out/.t.blp.v2old1"}) {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(mine);
+    f.close();
+    const timespec old[2] = {{std::time(nullptr) - 300, 0}, {std::time(nullptr) - 300, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path(name)).constData(), old, 0);
+  }
+  ASSERT_TRUE(QFile::link("out/t.blp", path("t-link.blp")));
+  for (int run = 0; run < 2; ++run) {  // the first makes t.blp through the dangling link
+    const auto r = RunCli({path("in/a.png"), "-o", path("t-link.blp")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  }
+  EXPECT_TRUE(QFileInfo(path("t-link.blp")).isSymLink());
+  EXPECT_TRUE(Bytes(path("out/t.blp")).startsWith("BLP2"));
+  EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{".t.blp.backup", ".t.blp.v2old1", "t.blp"}));
+  EXPECT_EQ(Bytes(path("out/.t.blp.v2old1")), mine);
 }
 
 }  // namespace

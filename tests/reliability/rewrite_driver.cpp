@@ -7,10 +7,12 @@
 //   rewrite_driver once MODE DIR      one round; exit 2 with the error on stderr
 // Modes: optimize (JPEG header optimizer), batch (the mass optimizer's step for one file, as
 // the optimizer window and ondrel-convert --optimize run it), resave (paletted re-save),
-// comment (mipmap table rewrite), save (a 1024 x 1024 BLP2 saved over the file).
+// comment (mipmap table rewrite), save (a 1024 x 1024 BLP2 saved over the file), linked (the
+// mass optimizer's step through DIR/tex-link.blp, a symbolic link to work/tex.blp).
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 
@@ -32,9 +34,9 @@ using namespace ondrel;
 namespace {
 
 struct Paths {
-  QString v0, v1, tex;
+  QString v0, v1, tex, link;
   explicit Paths(const QString& dir)
-      : v0(dir + "/v0.blp"), v1(dir + "/v1.blp"), tex(dir + "/work/tex.blp") {}
+      : v0(dir + "/v0.blp"), v1(dir + "/v1.blp"), tex(dir + "/work/tex.blp"), link(dir + "/tex-link.blp") {}
 };
 
 // Several levels with COM segments and gaps, so the optimizer has work to do.
@@ -70,7 +72,8 @@ TBitmap Picture(std::uint32_t seed) { return ondrel_test::PhotoBitmap(1024, 1024
 
 void Prepare(const QString& mode, const Paths& p) {
   QDir().mkpath(QFileInfo(p.tex).path());
-  if (mode == "optimize" || mode == "batch") {
+  if (mode == "linked" && !QFile::link("work/tex.blp", p.link)) throw std::runtime_error("cannot make the link");
+  if (mode == "optimize" || mode == "batch" || mode == "linked") {
     ondrel_test::WriteFile(p.v0, UnoptimizedJpegBlp());
     OptimizeJpegBlp(p.v0, p.v1);
   } else if (mode == "resave") {
@@ -104,6 +107,13 @@ std::function<void()> Round(const QString& mode, const Paths& p) {
     return [=] {
       WriteFileAtomically(p.tex, v0);
       batch::OptimizeFileInPlace(p.tex);
+    };
+  }
+  if (mode == "linked") {
+    const QByteArray v0 = ondrel_test::ReadFile(p.v0);
+    return [=] {
+      WriteFileAtomically(p.link, v0);
+      batch::OptimizeFileInPlace(p.link);
     };
   }
   if (mode == "resave") {
