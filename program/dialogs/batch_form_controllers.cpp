@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QWidget>
 
+#include "converter_summary.hpp"
 #include "file_lists.hpp"
 #include "message_format.hpp"
 
@@ -151,9 +152,15 @@ void ConvertFormController::convert() {
   };
   hooks.processEvents = [] { QCoreApplication::processEvents(); };
 
-  RunState::Scope running(run_);
-  StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnConvert"));
-  lastRun_ = RunConversion(jobs, context_.conversion(settings), hooks, run_.stopFlag(), context_.threads);
+  {
+    RunState::Scope running(run_);
+    StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnConvert"));
+    lastRun_ = RunConversion(jobs, context_.conversion(settings), hooks, run_.stopFlag(), context_.threads);
+  }
+  // A full bar alone would not tell a full disk from success: the run ends with what it did.
+  const SummaryBox box =
+      SummaryBoxFor(SummarizeRun(jobs, lastRun_, request.sourceFolder, request.destFolder), texts.named);
+  context_.prompts->report(form_, box.text, box.details, Text(texts.msgType, box.messageType), box.icon);
 }
 
 OptimizeFormController::OptimizeFormController(QWidget* form, OptimizeFormContext context)
