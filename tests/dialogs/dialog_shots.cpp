@@ -13,6 +13,7 @@
 #include "UnitBLPImageUtils.hpp"
 #include "install_dialogs.hpp"
 #include "language_loader.hpp"
+#include "message_format.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -123,6 +124,15 @@ int main(int argc, char** argv) {
                     report.caption, report.text, QMessageBox::Ok, windows.convertForm);
     if (!report.details.isEmpty()) box.setDetailedText(report.details);
     ok &= Save(box, folder + "converter-summary.png");
+  }
+  {
+    // The question Save as asks before a typed name replaces a file.
+    QMessageBox box(QMessageBox::Warning, LanguageTexts().MSGTYPES[2],
+                    FormatMessage(LanguageTexts().NAMED[std::size_t(NamedMessage::ReplaceFile)],
+                                  {src + "rock.tga"}),
+                    QMessageBox::Yes | QMessageBox::No, windows.optionsForm);
+    box.setDefaultButton(QMessageBox::No);
+    ok &= Save(box, folder + "save-as-replace.png");
   }
 
   auto& optimize = windows.optimizeForm->ui;
