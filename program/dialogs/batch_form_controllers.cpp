@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "conversion_plan.hpp"
+#include "converter_summary.hpp"
 #include "file_lists.hpp"
 #include "message_format.hpp"
 
@@ -152,14 +153,22 @@ void ConvertFormController::convert() {
   };
   hooks.processEvents = [] { QCoreApplication::processEvents(); };
 
-  RunState::Scope running(run_);
-  StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnConvert"));
-  // Never over its own source: such a file is skipped, as a failed save is.
-  const ConvertOneFile convertOne = context_.conversion(settings);
-  const ConvertOneFile notOntoItself = [convertOne](const ConverterJob& job) {
-    return batch::TargetIsSource(job.source, job.target) ? FileOutcome::Skipped : convertOne(job);
-  };
-  lastRun_ = RunConversion(jobs, notOntoItself, hooks, run_.stopFlag(), context_.threads);
+  {
+    RunState::Scope running(run_);
+    StopButtonScope stopButton(FindControl<QAbstractButton>(form_, "btnConvert"));
+    // Never over its own source: such a file fails with its reason, as a failed save does.
+    const ConvertOneFile convertOne = context_.conversion(settings);
+    const ConvertOneFile notOntoItself = [convertOne](const ConverterJob& job) {
+      return batch::TargetIsSource(job.source, job.target)
+                 ? FileResult(FileOutcome::SaveFailed, batch::TargetIsSourceRefusal())
+                 : convertOne(job);
+    };
+    lastRun_ = RunConversion(jobs, notOntoItself, hooks, run_.stopFlag(), context_.threads);
+  }
+  // A full bar alone would not tell a full disk from success: the run ends with what it did.
+  const SummaryBox box =
+      SummaryBoxFor(SummarizeRun(jobs, lastRun_, request.sourceFolder, request.destFolder), texts.named);
+  context_.prompts->report(form_, box.text, box.details, Text(texts.msgType, box.messageType), box.icon);
 }
 
 OptimizeFormController::OptimizeFormController(QWidget* form, OptimizeFormContext context)

@@ -9,17 +9,32 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 
 namespace ondrel::dialogs {
 namespace {
 
-void Report(const ConverterJob& job, FileOutcome outcome, const ConverterRunHooks& hooks,
+// A file that throws fails with the reason, and the run goes on with the next.
+FileResult ConvertCatching(const ConvertOneFile& convert, const ConverterJob& job) {
+  try {
+    return convert(job);
+  } catch (const std::bad_alloc&) {
+    return {FileOutcome::SaveFailed, QStringLiteral("out of memory")};
+  } catch (const std::exception& e) {
+    return {FileOutcome::SaveFailed, QString::fromUtf8(e.what())};
+  } catch (...) {
+    return {FileOutcome::SaveFailed, QStringLiteral("unexpected error")};
+  }
+}
+
+void Report(const ConverterJob& job, FileResult outcome, const ConverterRunHooks& hooks,
             ConverterRunResult& result) {
-  if (outcome == FileOutcome::LoadFailed && hooks.showLoadError)
+  if (outcome.outcome == FileOutcome::LoadFailed && hooks.showLoadError)
     hooks.showLoadError(QFileInfo(job.source).fileName());
-  if (outcome == FileOutcome::Written) ++result.written;
+  if (outcome.outcome == FileOutcome::Written) ++result.written;
+  result.results.push_back(std::move(outcome));
   ++result.reported;
   if (hooks.progress) hooks.progress(result.reported);
   if (hooks.processEvents) hooks.processEvents();
@@ -33,7 +48,7 @@ ConverterRunResult RunOnThisThread(const std::vector<ConverterJob>& jobs, const 
       result.stopped = true;
       break;
     }
-    Report(job, convert(job), hooks, result);
+    Report(job, ConvertCatching(convert, job), hooks, result);
   }
   return result;
 }
@@ -61,7 +76,7 @@ ConverterRunResult RunConversion(const std::vector<ConverterJob>& jobs, const Co
   const auto groups = GroupsByTarget(jobs);
   std::mutex mutex;
   std::condition_variable done;
-  std::vector<std::optional<FileOutcome>> outcomes(jobs.size());
+  std::vector<std::optional<FileResult>> outcomes(jobs.size());
   std::atomic<std::size_t> nextGroup{0};
   int activeWorkers = 0;
 
@@ -71,12 +86,7 @@ ConverterRunResult RunConversion(const std::vector<ConverterJob>& jobs, const Co
       if (g >= groups.size() || stop) break;
       for (std::size_t i : groups[g]) {
         if (stop) break;
-        FileOutcome outcome = FileOutcome::Skipped;
-        try {
-          outcome = convert(jobs[i]);
-        } catch (...) {
-          outcome = FileOutcome::Skipped;
-        }
+        FileResult outcome = ConvertCatching(convert, jobs[i]);
         std::lock_guard lock(mutex);
         outcomes[i] = outcome;
         done.notify_all();
@@ -94,7 +104,7 @@ ConverterRunResult RunConversion(const std::vector<ConverterJob>& jobs, const Co
 
   ConverterRunResult result;
   for (std::size_t i = 0; i < jobs.size(); ++i) {
-    std::optional<FileOutcome> outcome;
+    std::optional<FileResult> outcome;
     for (;;) {
       std::unique_lock lock(mutex);
       done.wait_for(lock, std::chrono::milliseconds(20), [&] { return outcomes[i] || activeWorkers == 0; });
@@ -119,8 +129,10 @@ ConvertOneFile BatchEngineConversion(const ConversionSettings& settings) {
     batch::LoadedPicture loaded;
     try {
       loaded = batch::LoadPicture(job.source, 0);
-    } catch (const batch::BatchError&) {
-      return FileOutcome::LoadFailed;
+    } catch (const batch::BatchError& e) {
+      return FileResult{FileOutcome::LoadFailed, QString::fromUtf8(e.what())};
+    } catch (const std::bad_alloc&) {
+      return FileResult{FileOutcome::LoadFailed, QStringLiteral("out of memory")};
     }
     try {
       const bool hasAlpha = batch::ApplyAlpha(loaded.bitmap, batch::AlphaTreatment(settings.alphaTreatment));
@@ -128,10 +140,13 @@ ConvertOneFile BatchEngineConversion(const ConversionSettings& settings) {
       if (settings.folderStruct) QDir().mkpath(QFileInfo(job.target).path());
       batch::SavePicture(job.target, loaded.bitmap, batch::TargetFormat(settings.destFormat), settings.options,
                          hasAlpha);
-    } catch (const std::exception&) {
-      return FileOutcome::Skipped;  // a failing save is skipped without a message
+    } catch (const std::bad_alloc&) {
+      return FileResult{FileOutcome::SaveFailed, QStringLiteral("out of memory")};
+    } catch (const std::exception& e) {
+      // Skipped, the run goes on; the summary at its end says why.
+      return FileResult{FileOutcome::SaveFailed, QString::fromUtf8(e.what())};
     }
-    return FileOutcome::Written;
+    return FileResult{FileOutcome::Written};
   };
 }
 

@@ -18,10 +18,18 @@ struct ConverterJob {
   QString source, target;
 };
 
-enum class FileOutcome { Written, LoadFailed, Skipped };
+enum class FileOutcome { Written, LoadFailed, SaveFailed };
+
+// What became of one file, and why when it failed (the words ondrel-convert prints for it).
+struct FileResult {
+  FileResult(FileOutcome outcome = FileOutcome::SaveFailed, QString reason = {})
+      : outcome(outcome), reason(std::move(reason)) {}
+  FileOutcome outcome;
+  QString reason;
+};
 
 // Converts one file; called on worker threads when the run has more than one.
-using ConvertOneFile = std::function<FileOutcome(const ConverterJob&)>;
+using ConvertOneFile = std::function<FileResult(const ConverterJob&)>;
 
 struct ConverterRunHooks {
   std::function<void(const QString& fileNameWithoutFolder)> showLoadError;
@@ -33,6 +41,7 @@ struct ConverterRunResult {
   int reported = 0;  // files whose turn came before the run ended
   int written = 0;
   bool stopped = false;
+  std::vector<FileResult> results;  // one per reported file, in list order
 };
 
 // threads < 2 runs every file on the calling thread.
@@ -49,7 +58,7 @@ struct ConversionSettings {
 };
 
 // Converting through the batch engine (the one ondrel-convert uses): the target's folder
-// made first (with folderStruct), a save error skipped.
+// made first (with folderStruct); a failing file is skipped, its reason kept for the summary.
 ConvertOneFile BatchEngineConversion(const ConversionSettings& settings);
 
 }  // namespace ondrel::dialogs

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace ondrel::dialogs {
@@ -21,13 +22,31 @@ class ShowWatcher : public QObject {
   std::function<void()> onShow_;
 };
 
+QMessageBox::Icon BoxIcon(DialogPrompts::Icon icon) {
+  switch (icon) {
+    case DialogPrompts::Icon::Error: return QMessageBox::Critical;
+    case DialogPrompts::Icon::Warning: return QMessageBox::Warning;
+    case DialogPrompts::Icon::Information: break;
+  }
+  return QMessageBox::Information;
+}
+
 class QtDialogPrompts : public DialogPrompts {
  public:
   void message(QWidget* parent, const QString& text, const QString& caption, Icon icon) override {
-    const auto kind = icon == Icon::Error     ? QMessageBox::Critical
-                      : icon == Icon::Warning ? QMessageBox::Warning
-                                              : QMessageBox::Information;
-    QMessageBox box(kind, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.exec();
+  }
+  bool askReplace(QWidget* parent, const QString& text, const QString& caption) override {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  }
+  void report(QWidget* parent, const QString& text, const QString& details, const QString& caption,
+              Icon icon) override {
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    if (!details.isEmpty()) box.setDetailedText(details);
     box.exec();
   }
   bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override {
@@ -41,13 +60,16 @@ class QtDialogPrompts : public DialogPrompts {
   }
   std::optional<SaveChoice> chooseSaveFile(QWidget* parent, const QString& start) override {
     QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the options window saves, on OK
+    // The dialog's own question stays on: it asks before a chosen existing file is replaced.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(SavePictureFilters());
     if (!start.isEmpty()) dialog.selectFile(start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return SaveChoice{dialog.selectedFiles().first(),
-                      int(SavePictureFilters().indexOf(dialog.selectedNameFilter())) + 1};
+    const QString chosen = dialog.selectedFiles().first();
+    return SaveChoice{chosen, int(SavePictureFilters().indexOf(dialog.selectedNameFilter())) + 1,
+                      QFileInfo::exists(chosen)};
   }
 };
 

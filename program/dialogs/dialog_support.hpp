@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include "language_texts.hpp"
+
 namespace ondrel::dialogs {
 
 // The named control under root, or null with a warning (a form without it is a form fault).
@@ -32,6 +34,7 @@ struct DialogTexts {
   std::function<QString(int)> caption;
   std::function<QString()> optionsTitle0;  // options-only mode
   std::function<QString()> optionsTitle1;  // save mode
+  std::function<QString(NamedMessage)> named;
 };
 
 // The boxes and pickers the dialogs show; the Qt ones by default.
@@ -41,11 +44,17 @@ class DialogPrompts {
   struct SaveChoice {
     QString fileName;
     int filterIndex = 0;  // 1-based, as the save dialog's filter list counts
+    bool replaceConfirmed = false;  // the file existed and the dialog's own question said replace
   };
 
   virtual ~DialogPrompts() = default;
   virtual void message(QWidget* parent, const QString& text, const QString& caption, Icon icon) = 0;
   virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+  // Whether to replace an existing file; No is the default, so Enter keeps the file.
+  virtual bool askReplace(QWidget* parent, const QString& text, const QString& caption) = 0;
+  // A short text, and behind the box's details button the whole of a long list.
+  virtual void report(QWidget* parent, const QString& text, const QString& details, const QString& caption,
+                      Icon icon) = 0;
   virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
   virtual std::optional<SaveChoice> chooseSaveFile(QWidget* parent, const QString& start) = 0;
 };

@@ -19,6 +19,7 @@ DialogControllers::DialogControllers(const DialogWindows& windows, DialogService
     };
     context.openAlphaDialog = [this] { openAlpha(); };
     context.currentImage = services_.currentImage;
+    context.currentFile = services_.currentFile;
     context.texts = services_.texts;
     context.prompts = services_.prompts;
     options = new OptionsFormController(windows_.options, context);

@@ -16,6 +16,7 @@ DialogTexts LanguageDialogTexts() {
   texts.caption = [at](int i) { return at(LanguageTexts().CAPTIONS, i); };
   texts.optionsTitle0 = [] { return LanguageTexts().Title0; };
   texts.optionsTitle1 = [] { return LanguageTexts().Title1; };
+  texts.named = [](NamedMessage key) { return LanguageTexts().NAMED[std::size_t(key)]; };
   return texts;
 }
 

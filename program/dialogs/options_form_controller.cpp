@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -10,6 +12,7 @@
 #include <QTabWidget>
 
 #include "image_layer_calls.hpp"
+#include "message_format.hpp"
 
 namespace ondrel::dialogs {
 namespace {
@@ -44,6 +47,7 @@ OptionsFormController::OptionsFormController(QDialog* form, OptionsFormContext c
 }
 
 void OptionsFormController::FormShow() {
+  replaceConfirmed_.clear();  // an answer holds for the showing it was given in
   const auto title = saveMode_ ? context_.texts.optionsTitle1 : context_.texts.optionsTitle0;
   form_->setWindowTitle(title ? title() : QString());
   if (auto* panel = FindControl<QWidget>(form_, "Panel1")) panel->setVisible(saveMode_);
@@ -111,9 +115,21 @@ void OptionsFormController::btnBrowseClick() {
   if (!name || !box) return;
   const auto choice = context_.prompts->chooseSaveFile(form_, name->text());
   if (!choice) return;
+  replaceConfirmed_ = choice->replaceConfirmed ? QFileInfo(choice->fileName).absoluteFilePath() : QString();
   name->setText(NameFieldFromBrowse(choice->fileName));
   if (const auto format = FormatFromBrowse(choice->filterIndex, choice->fileName)) box->setCurrentIndex(*format);
   boxFileExtChange();
+}
+
+bool OptionsFormController::mayReplace(const QString& target) {
+  const QFileInfo file(target);
+  if (!file.exists() && !file.isSymLink()) return true;
+  // The browse dialog asked about the name it was given; the extension added since may point
+  // at another file, and a name typed in the field was never asked about.
+  if (!replaceConfirmed_.isEmpty() && file.absoluteFilePath() == replaceConfirmed_) return true;
+  const QString text = context_.texts.named ? context_.texts.named(NamedMessage::ReplaceFile) : QString();
+  const QString caption = context_.texts.msgType ? context_.texts.msgType(2) : QString();
+  return context_.prompts->askReplace(form_, FormatMessage(text, {QDir::toNativeSeparators(target)}), caption);
 }
 
 void OptionsFormController::btnOKClick() {
@@ -132,7 +148,9 @@ void OptionsFormController::btnOKClick() {
     const auto image = context_.currentImage ? context_.currentImage() : std::nullopt;
     if (!image) return;
     const int format = std::max(0, box->currentIndex());
-    const QString fileName = SaveFileName(name->text(), format);
+    const QString fileName = SaveTargetBesideImage(SaveFileName(name->text(), format),
+                                                   context_.currentFile ? context_.currentFile() : QString());
+    if (!mayReplace(fileName)) return;  // the dialog stays open; nothing stored, nothing written
     if (format < kPageCount) StorePage(values, format, options);
     if (format == 0) {
       if (const int warning = PowerOfTwoWarning(image->first.width(), image->first.height()))

@@ -24,6 +24,7 @@ struct OptionsFormContext {
   std::function<void()> openAlphaDialog;      // btnAlphaOptions
   // The viewer's current image and whether it has alpha; empty when none is open.
   std::function<std::optional<std::pair<TBitmap, bool>>()> currentImage;
+  std::function<QString()> currentFile;  // the open image's path: a bare name is saved beside it
   DialogTexts texts;
   std::shared_ptr<DialogPrompts> prompts = QtPrompts();
 };
@@ -49,10 +50,14 @@ class OptionsFormController : public QObject {
   const QString& lastSavedFile() const { return lastSaved_; }
 
  private:
+  // Whether OK may write `target`: yes when it does not exist or the user agreed to replace it.
+  bool mayReplace(const QString& target);
+
   QDialog* form_;
   OptionsFormContext context_;
   bool saveMode_ = false;
   QString lastSaved_;
+  QString replaceConfirmed_;  // the existing file the browse dialog's own question agreed to replace
 };
 
 }  // namespace ondrel::dialogs

@@ -1,5 +1,8 @@
 #include "save_options_model.hpp"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "file_lists.hpp"
 
 #include <algorithm>
@@ -134,6 +137,11 @@ QString SaveFileName(const QString& typed, int formatIndex) {
   const QString extension = FormatExtension(formatIndex);
   if (typed.endsWith(extension, Qt::CaseInsensitive)) return typed;
   return typed + extension;
+}
+
+QString SaveTargetBesideImage(const QString& fileName, const QString& currentFile) {
+  if (QDir::isAbsolutePath(fileName) || currentFile.isEmpty()) return fileName;
+  return QDir::cleanPath(QFileInfo(currentFile).absoluteDir().filePath(fileName));
 }
 
 QString NameFieldFromBrowse(const QString& chosen) {

@@ -64,6 +64,10 @@ QString FormatExtension(int formatIndex);
 // already ends in it (compared without regard to case).
 QString SaveFileName(const QString& typed, int formatIndex);
 
+// Where that file lands: a name without a folder, or below a relative one, is placed beside
+// the open image, never in whatever folder the program was started from.
+QString SaveTargetBesideImage(const QString& fileName, const QString& currentFile);
+
 // The name field after browsing: the chosen file without the text after its last dot.
 QString NameFieldFromBrowse(const QString& chosen);
 

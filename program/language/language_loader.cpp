@@ -147,6 +147,8 @@ void ApplyLanguage(const IniFile& file, const OndrelWindows& windows, IndexedTex
   ReadTable(file, "MESSAGES", texts.MESSAGES);
   ReadTable(file, "MSGTYPES", texts.MSGTYPES);
   ReadTable(file, "REASONS", texts.REASONS);
+  for (std::size_t i = 0; i < texts.NAMED.size(); ++i)
+    texts.NAMED[i] = file.ReadString("MESSAGES", kNamedMessageKeys[i], {});
 }
 
 void SetPanelCaptionDefaults(TOndrelForm& form, const IndexedTexts& texts) {

@@ -59,6 +59,12 @@ ViewerWindow::ViewerWindow(const OndrelWindows& windows, const OndrelSettings& s
     QMessageBox box(icon, caption, text, QMessageBox::Ok, &form_);
     box.exec();
   };
+  askReplace = [this](const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, &form_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  };
   form_.setAcceptDrops(true);
   form_.installEventFilter(this);
   // Key preview: the window's Ctrl commands come before any control sees the key.
@@ -381,6 +387,12 @@ void ViewerWindow::saveOptimised(bool asNewFile) {
       const QString chosen = ChooseOptimisedTarget(&form_, ProposedOptimisedName(currentFile_));
       if (chosen.isEmpty()) return;
       target = OptimisedTargetName(chosen);
+      // The dialog asked about the name it was given; the ".blp" put in its place may name
+      // another file that is already there.
+      if (target != chosen && QFileInfo::exists(target) &&
+          !askReplace(MessageType(2), FormatMessage(LanguageTexts().NAMED[std::size_t(NamedMessage::ReplaceFile)],
+                                                    {QDir::toNativeSeparators(target)})))
+        return;
     }
     // Only a complete, smaller file is written; otherwise nothing is, and the box says so.
     const std::int64_t saved =

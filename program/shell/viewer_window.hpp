@@ -38,6 +38,8 @@ class ViewerWindow : public QObject {
 
   // Shows a message box; tests replace it to see the box without blocking on it.
   std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)> showMessage;
+  // Asks whether to replace an existing file (No by default); tests replace it as well.
+  std::function<bool(const QString& caption, const QString& text)> askReplace;
 
   const QString& currentFile() const { return currentFile_; }
   int currentMipmap() const { return currentMipmap_; }

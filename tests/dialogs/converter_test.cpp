@@ -304,4 +304,11 @@ TEST_F(ConvertForm, EmptyListAndAClickDuringARunStopsIt) {
   EXPECT_FALSE(controller->runState().running());
   EXPECT_TRUE(controller->lastRun().stopped);
   EXPECT_EQ(prompts->messages.size(), 1u);  // only the one box: no nested run
+  // The summary says the run was stopped, and how far it came.
+  ASSERT_EQ(prompts->reports.size(), 1u);
+  const auto& run = controller->lastRun();
+  EXPECT_EQ(prompts->reports[0].text.split('\n').first(),
+            QString("ConvertStopped %1/%2/%3/%4").arg(run.reported).arg(ConverterFileList(controller->readRequest()).size())
+                .arg(run.written).arg(run.reported - run.written));
+  EXPECT_EQ(prompts->reports[0].caption, "T2");
 }

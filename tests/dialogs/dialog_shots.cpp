@@ -1,9 +1,11 @@
 // Draws the dialogs in the states their behaviour gives them into PNG files, for people to
-// look at: save mode and options mode of the save options, the converter after a run, the
-// optimizer's log, the comment editor over capacity, the about window with its links.
+// look at: save mode and options mode of the save options, the converter after a run and the
+// summary of a run that went wrong, the optimizer's log, the comment editor over capacity, the
+// about window with its links.
 //   ondrel_dialog_shots <folder>      (headless: QT_QPA_PLATFORM=offscreen, or under xvfb-run)
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "UnitBLPImageUtils.hpp"
 #include "install_dialogs.hpp"
 #include "language_loader.hpp"
+#include "message_format.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -26,11 +29,22 @@ bool Save(QWidget& window, const QString& path) {
   return saved;
 }
 
-// Boxes are not drawn; the run goes on as if each was confirmed.
+// Boxes are not drawn; the run goes on as if each was confirmed. The last report is kept, to
+// be drawn on its own.
 class SilentPrompts : public DialogPrompts {
  public:
+  struct Report {
+    QString text, details, caption;
+    Icon icon = Icon::Information;
+  };
+  Report lastReport;
+
   void message(QWidget*, const QString&, const QString&, Icon) override {}
   bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+  bool askReplace(QWidget*, const QString&, const QString&) override { return true; }
+  void report(QWidget*, const QString& text, const QString& details, const QString& caption, Icon icon) override {
+    lastReport = {text, details, caption, icon};
+  }
   std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
   std::optional<SaveChoice> chooseSaveFile(QWidget*, const QString&) override { return {}; }
 };
@@ -69,7 +83,8 @@ int main(int argc, char** argv) {
   services.settings = &settings;
   services.currentImage = [&]() -> std::optional<std::pair<TBitmap, bool>> { return std::pair{picture, true}; };
   services.currentFile = [&] { return currentFile; };
-  services.prompts = std::make_shared<SilentPrompts>();
+  const auto prompts = std::make_shared<SilentPrompts>();
+  services.prompts = prompts;
   const auto controllers = InstallDialogs(windows, services);
 
   bool ok = true;
@@ -94,6 +109,31 @@ int main(int argc, char** argv) {
   convert.boxFormatDest->setCurrentIndex(3);
   convert.btnConvert->click();
   ok &= Save(*windows.convertForm, folder + "converter-after-run.png");
+
+  // A second run that goes wrong twice over: one target is taken by a folder, and two files of
+  // one name meet in the destination because the folder structure is not kept.
+  SavePngImage(src + "walls/rock.png", ondrel_test::PhotoBitmap(32, 32, false), designed);
+  QDir().mkpath(work.filePath("summary/sky.blp"));
+  convert.edDestFolder->setText(work.filePath("summary"));
+  convert.chkSubfolders->setChecked(true);
+  convert.chkFolderStruct->setChecked(false);
+  convert.btnConvert->click();
+  {
+    const auto& report = prompts->lastReport;
+    QMessageBox box(report.icon == DialogPrompts::Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    report.caption, report.text, QMessageBox::Ok, windows.convertForm);
+    if (!report.details.isEmpty()) box.setDetailedText(report.details);
+    ok &= Save(box, folder + "converter-summary.png");
+  }
+  {
+    // The question Save as asks before a typed name replaces a file.
+    QMessageBox box(QMessageBox::Warning, LanguageTexts().MSGTYPES[2],
+                    FormatMessage(LanguageTexts().NAMED[std::size_t(NamedMessage::ReplaceFile)],
+                                  {src + "rock.tga"}),
+                    QMessageBox::Yes | QMessageBox::No, windows.optionsForm);
+    box.setDefaultButton(QMessageBox::No);
+    ok &= Save(box, folder + "save-as-replace.png");
+  }
 
   auto& optimize = windows.optimizeForm->ui;
   optimize.edSourceFolder->setText(src);

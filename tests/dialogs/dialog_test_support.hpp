@@ -21,9 +21,16 @@ class RecordingPrompts : public ondrel::dialogs::DialogPrompts {
     QString text, caption;
     Icon icon;
   };
+  struct Report {
+    QString text, details, caption;
+    Icon icon;
+  };
   std::vector<Shown> messages;
+  std::vector<Report> reports;
   QStringList questions;
+  QStringList replaceQuestions;
   bool answerYes = true;
+  bool answerReplace = false;
   std::optional<QString> folder;
   std::optional<SaveChoice> saveChoice;
   std::function<void()> onMessage;  // runs inside a box, as a modal box would let events run
@@ -36,11 +43,19 @@ class RecordingPrompts : public ondrel::dialogs::DialogPrompts {
     questions.push_back(text);
     return answerYes;
   }
+  bool askReplace(QWidget*, const QString& text, const QString&) override {
+    replaceQuestions.push_back(text);
+    return answerReplace;
+  }
+  void report(QWidget*, const QString& text, const QString& details, const QString& caption, Icon icon) override {
+    reports.push_back({text, details, caption, icon});
+  }
   std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override { return folder; }
   std::optional<SaveChoice> chooseSaveFile(QWidget*, const QString&) override { return saveChoice; }
 };
 
-// "M<i>", "T<i>", "C<i>": a test sees which text went where. Messages 13-15 are real formats.
+// "M<i>", "T<i>", "C<i>": a test sees which text went where. Messages 13-15 are real formats;
+// a named message is its key, followed by its placeholders.
 inline ondrel::dialogs::DialogTexts NamedTexts() {
   ondrel::dialogs::DialogTexts texts;
   texts.message = [](int i) {
@@ -53,6 +68,17 @@ inline ondrel::dialogs::DialogTexts NamedTexts() {
   texts.caption = [](int i) { return QStringLiteral("C%1").arg(i); };
   texts.optionsTitle0 = [] { return QStringLiteral("Title0"); };
   texts.optionsTitle1 = [] { return QStringLiteral("Title1"); };
+  texts.named = [](ondrel::NamedMessage key) {
+    using ondrel::NamedMessage;
+    const QString name = QString::fromLatin1(ondrel::kNamedMessageKeys[std::size_t(key)]);
+    switch (key) {
+      case NamedMessage::ReplaceFile: return name + " %s";
+      case NamedMessage::ConvertCounts: return name + " %d/%d/%d";
+      case NamedMessage::ConvertStopped: return name + " %d/%d/%d/%d";
+      case NamedMessage::ConvertMoreLines: return name + " %d";
+      default: return name;
+    }
+  };
   return texts;
 }
 

@@ -90,6 +90,7 @@ TEST_F(LanguageTest, EnglishFillsEveryIndexedText) {
   expectFilled(texts.CAPTIONS, "CAPTIONS");
   expectFilled(texts.MESSAGES, "MESSAGES");
   expectFilled(texts.MSGTYPES, "MSGTYPES");
+  expectFilled(texts.NAMED, "MESSAGES by name");
   EXPECT_FALSE(texts.Title0.isEmpty());
   EXPECT_FALSE(texts.Title1.isEmpty());
   // Quoted values keep the blank that separates them from the number after them.

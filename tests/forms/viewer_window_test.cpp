@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -327,6 +329,41 @@ TEST_F(ViewerWindowTest, SaveOptimisedReportsWhatItSavedAndSkipsOtherFiles) {
   ASSERT_TRUE(viewer->openImage(Fixture("tga/im_type2_24.tga", "a.tga"), true));
   viewer->saveOptimised(false);
   EXPECT_TRUE(messages.empty());
+}
+
+// Save optimised as: a chosen "out.tga" becomes "out.blp"; when that file is there, the user
+// is asked, and No leaves it as it was.
+TEST_F(ViewerWindowTest, SaveOptimisedAsAsksWhenTheBlpNameMeetsAnExistingFile) {
+  const QString path = Fixture("blp/blp1_paletted_alpha.blp", "pal.blp");
+  ASSERT_TRUE(viewer->openImage(path, true));
+  const QString existing = dir.filePath("out.blp");
+  ASSERT_TRUE(QFile(existing).open(QIODevice::WriteOnly));  // an empty file stands for another texture
+  QStringList asked;
+  viewer->askReplace = [&](const QString&, const QString& text) {
+    asked << text;
+    return false;
+  };
+  const auto chooseInDialog = [&](const QString& name) {
+    QTimer::singleShot(0, [name] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(dialog);
+      dialog->selectFile(name);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+  };
+  chooseInDialog(dir.filePath("out.tga"));
+  ui.mnuSaveOptiAs->trigger();
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_EQ(asked[0], FormatMessage(LanguageTexts().NAMED[std::size_t(NamedMessage::ReplaceFile)],
+                                    {QDir::toNativeSeparators(existing)}));
+  EXPECT_EQ(QFileInfo(existing).size(), 0);
+  EXPECT_TRUE(messages.empty());
+
+  // A name that is not there yet is written without a question.
+  chooseInDialog(dir.filePath("new.tga"));
+  ui.mnuSaveOptiAs->trigger();
+  EXPECT_EQ(asked.size(), 1);
+  EXPECT_TRUE(QFileInfo(dir.filePath("new.blp")).size() > 0);
 }
 
 TEST_F(ViewerWindowTest, TheStatusLineShowsThePixelUnderTheCursor) {
