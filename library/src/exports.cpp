@@ -104,7 +104,7 @@ void BLP_LoadFromMemoryEx(const std::uint8_t* data, std::size_t data_size, std::
                           std::uint16_t* height) {
   Guarded([&] {
     ormel::blp::Decode(ConstBytes(data, data_size), mipmap, Bytes(pixels, pixels_size), *width,
-                       *height);
+                       *height, ormel::blp::Bounds::Exact);
   });
 }
 
