@@ -49,8 +49,8 @@ class BlpTexture {
   bool isBlp1() const { return header_.Signature[3] == '1'; }
   bool isJpeg() const { return isBlp1() && header_.Compression == 0; }
 
-  // Whether the viewer shows the texture with its alpha channel: BLP1 JPEG always, BLP1
-  // paletted with alpha bits and a picture type below 5, BLP2 with a non-zero alpha depth.
+  // Whether the viewer shows the texture with its alpha channel: BLP1 JPEG with alpha bits,
+  // BLP1 paletted with alpha bits and a picture type below 5, BLP2 with a non-zero alpha depth.
   bool hasAlpha() const;
 
   // Levels stored in the file: level 0 and each following table entry up to the full chain
