@@ -1,6 +1,6 @@
 // Decoders of the content kinds inside a BLP file, for the dispatcher in blp_decode.cpp.
 // Each reads only inside `file` and writes only inside `pixels`; pixels whose bytes lie
-// outside the file keep their previous content.
+// outside the file keep their previous content (exact decoding clears the level first).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The flat C exports of ormel_blp: argument unpacking over the span-based core, nothing more.
 // The unbounded loads carry no length; they trust the file's header as their callers always
-// have. The *Ex twins bound every read and write by the lengths they are given.
+// have. The *Ex twins bound every read and write by the lengths they are given; the BLP twin
+// also refuses a level the file does not fully hold.
 #include <cstdint>
 #include <cstring>
 #include <limits>
