@@ -4,7 +4,9 @@
  * Loads write into a buffer the caller owns; saves return a block that only BLP_FreeMem releases.
  * Failures inside the library reach the caller as C++ exceptions derived from std::runtime_error
  * (see ormel_errors.hpp). The *Ex load functions take the length of the file image and of the
- * pixel buffer and never read or write outside them; prefer them. */
+ * pixel buffer and never read or write outside them; prefer them. BLP_LoadFromMemoryEx also
+ * refuses a level that passes the end of the file or a JPEG frame of another size than the
+ * level, and writes every pixel of the level it reports. */
 #ifndef ORMEL_BLP_H
 #define ORMEL_BLP_H
 

@@ -1,9 +1,10 @@
 // Decoders of the content kinds inside a BLP file, for the dispatcher in blp_decode.cpp.
 // Each reads only inside `file` and writes only inside `pixels`; pixels whose bytes lie
-// outside the file keep their previous content.
+// outside the file keep their previous content (exact decoding clears the level first).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "blp_format.hpp"
 #include "dxt.hpp"
@@ -38,8 +39,10 @@ void DecodeBgra(ConstBytes file, std::uint64_t offset, std::uint64_t pixelCount,
 
 // The four-component JPEG stream of BLP1 level k: shared header + level data. Writes the
 // frame's width and height; returns false, touching nothing, when the stream has no
-// SOF0/SOF2 frame header. Throws JpegError when the codec refuses the stream.
+// SOF0/SOF2 frame header. Throws JpegError when the codec refuses the stream. With
+// `expected`, a frame of any other size is InvalidData, found before anything is allocated.
 bool DecodeJpegLevel(ConstBytes file, const FileHeader& header, int level, Bytes pixels,
-                     std::uint16_t& width, std::uint16_t& height);
+                     std::uint16_t& width, std::uint16_t& height,
+                     std::optional<LevelSize> expected);
 
 }  // namespace ormel::blp

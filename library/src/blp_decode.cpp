@@ -6,6 +6,7 @@
 //   BLP2 encodings other than 1 to 3 (nothing is decoded), level-0 sides above 65535.
 // Never reads outside the file span nor writes outside the pixel span.
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "blp.hpp"
@@ -37,6 +38,46 @@ LevelSize LevelOf(const FileHeader& h, int k, SideFloor floor, std::uint16_t& wi
   return size;
 }
 
+// A level whose stored bytes pass the end of the file: refused by exact decoding, whatever the
+// content, so no caller shows or saves pixels the file does not hold.
+void RequireLevelInFile(ConstBytes file, const FileHeader& h, int k) {
+  const std::uint64_t end = std::uint64_t{h.offsets[k]} + h.sizes[k];
+  if (end > file.size())
+    throw InvalidData("ormel: truncated: mipmap " + std::to_string(k) + " ends at byte " +
+                      std::to_string(end) + ", the file has " + std::to_string(file.size()) +
+                      " bytes");
+}
+
+// Exact decoding writes every pixel of the level: what the level does not store (a short
+// index plane, blocks or alpha bytes missing, an index past the palette) comes out 0, 0, 0, 0
+// instead of whatever the caller's buffer held.
+void ClearLevel(LevelSize size, Bytes pixels, Bounds bounds) {
+  if (bounds != Bounds::Exact) return;
+  const std::uint64_t bytes = std::uint64_t{size.width} * size.height * 4;
+  if (bytes > pixels.size())
+    throw LimitExceeded("ormel: BLP level of " + std::to_string(size.width) + " x " +
+                        std::to_string(size.height) + " does not fit the pixel buffer");
+  std::memset(pixels.data(), 0, static_cast<std::size_t>(bytes));
+}
+
+// The size a JPEG level must have: the stored chain halves level 0 with a floor of 1 pixel.
+// A table entry that repeats the one before it (writers fill the table past their last level
+// that way) stands for that earlier level.
+LevelSize ExpectedJpegLevel(const FileHeader& h, int k) {
+  while (k > 0 && h.offsets[k] == h.offsets[k - 1] && h.sizes[k] == h.sizes[k - 1]) --k;
+  LevelSize s{h.width, h.height};
+  for (int i = 0; i < k; ++i) s = {std::max(1u, s.width / 2), std::max(1u, s.height / 2)};
+  return s;
+}
+
+bool DecodeBlp1Jpeg(ConstBytes file, const FileHeader& h, int k, Bytes pixels,
+                    std::uint16_t& width, std::uint16_t& height, Bounds bounds) {
+  if (bounds == Bounds::Trusted) return DecodeJpegLevel(file, h, k, pixels, width, height, {});
+  RequireReportableSides(h);
+  RequireLevelInFile(file, h, k);
+  return DecodeJpegLevel(file, h, k, pixels, width, height, ExpectedJpegLevel(h, k));
+}
+
 AlphaPlane PackedOrBytes(std::uint32_t bits) {
   if (bits == 1) return AlphaPlane::Bits1;
   if (bits == 4) return AlphaPlane::Bits4;
@@ -44,9 +85,11 @@ AlphaPlane PackedOrBytes(std::uint32_t bits) {
 }
 
 bool DecodeBlp1Paletted(ConstBytes file, const FileHeader& h, int k, Bytes pixels,
-                        std::uint16_t& width, std::uint16_t& height) {
+                        std::uint16_t& width, std::uint16_t& height, Bounds bounds) {
   RequireReportableSides(h);
   const LevelSize size = LevelOf(h, k, PixelFloor(), width, height);
+  if (bounds == Bounds::Exact) RequireLevelInFile(file, h, k);
+  ClearLevel(size, pixels, bounds);
   const std::uint64_t area = std::uint64_t{size.width} * size.height;
   const std::uint64_t stored = h.sizes[k];
   PalettedLevel level;
@@ -83,12 +126,17 @@ dxt::Format DxtFormatOf(const FileHeader& h) {
 }
 
 bool DecodeBlp2(ConstBytes file, const FileHeader& h, int k, Bytes pixels, std::uint16_t& width,
-                std::uint16_t& height) {
+                std::uint16_t& height, Bounds bounds) {
   RequireReportableSides(h);
   const bool pixelContent = h.encoding == kEncodingPaletted || h.encoding == kEncodingBgra;
   const SideFloor floor = pixelContent ? PixelFloor() : DxtFloor(h.width, h.height);
   const LevelSize size = LevelOf(h, k, floor, width, height);
   if (h.compression != 1) return false;
+  const bool known = h.encoding == kEncodingPaletted || h.encoding == kEncodingDxt ||
+                     h.encoding == kEncodingBgra;
+  if (!known) return false;
+  if (bounds == Bounds::Exact) RequireLevelInFile(file, h, k);
+  ClearLevel(size, pixels, bounds);
 
   const std::uint64_t area = std::uint64_t{size.width} * size.height;
   const std::uint64_t stored = h.sizes[k];
@@ -125,14 +173,15 @@ bool DecodeBlp2(ConstBytes file, const FileHeader& h, int k, Bytes pixels, std::
 }  // namespace
 
 bool Decode(ConstBytes file, unsigned mipmap, Bytes pixels, std::uint16_t& width,
-            std::uint16_t& height) {
+            std::uint16_t& height, Bounds bounds) {
   const auto header = ParseHeader(file);
   if (!header) return false;
   const int k = LevelIndex(mipmap);
-  if (header->version == Version::Blp2) return DecodeBlp2(file, *header, k, pixels, width, height);
+  if (header->version == Version::Blp2)
+    return DecodeBlp2(file, *header, k, pixels, width, height, bounds);
   switch (header->compression) {
-    case 0: return DecodeJpegLevel(file, *header, k, pixels, width, height);
-    case 1: return DecodeBlp1Paletted(file, *header, k, pixels, width, height);
+    case 0: return DecodeBlp1Jpeg(file, *header, k, pixels, width, height, bounds);
+    case 1: return DecodeBlp1Paletted(file, *header, k, pixels, width, height, bounds);
     default: return false;
   }
 }

@@ -4,6 +4,7 @@
 //   its frame header, not from the BLP header.
 // Does not support: streams without an SOF0/SOF2 frame header (nothing is decoded).
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "blp_content.hpp"
@@ -40,8 +41,13 @@ std::optional<Frame> FindFrame(ConstBytes stream) {
 }  // namespace
 
 bool DecodeJpegLevel(ConstBytes file, const FileHeader& header, int level, Bytes pixels,
-                     std::uint16_t& width, std::uint16_t& height) {
+                     std::uint16_t& width, std::uint16_t& height,
+                     std::optional<LevelSize> expected) {
   const std::uint32_t sharedLength = ReadU32LE(file, blp1::kJpegHeaderLength, "JPEG header size");
+  if (expected && !FitsIn(file.size(), blp1::kJpegHeader, sharedLength))
+    throw InvalidData("ormel: truncated: the shared JPEG header ends at byte " +
+                      std::to_string(std::uint64_t{blp1::kJpegHeader} + sharedLength) +
+                      ", the file has " + std::to_string(file.size()) + " bytes");
   const ConstBytes shared = ClipToFile(file, blp1::kJpegHeader, sharedLength);
   const ConstBytes data = ClipToFile(file, header.offsets[level], header.sizes[level]);
   if (std::uint64_t{shared.size()} + data.size() > 0xFFFFFFFFu)
@@ -58,9 +64,26 @@ bool DecodeJpegLevel(ConstBytes file, const FileHeader& header, int level, Bytes
 
   const auto frame = FindFrame(stream);
   if (!frame) return false;
+  // The frame decides how much libjpeg writes: a frame of another size than the level (a
+  // header that claims far more than the frame holds, or the reverse) is refused before a row
+  // is decoded or the caller's buffer touched.
+  if (expected && (frame->width != expected->width || frame->height != expected->height))
+    throw InvalidData("ormel: the JPEG frame of mipmap " + std::to_string(level) + " is " +
+                      std::to_string(frame->width) + " x " + std::to_string(frame->height) +
+                      ", the level is " + std::to_string(expected->width) + " x " +
+                      std::to_string(expected->height));
+  // Every row of the level lands in the buffer, or none is decoded.
+  if (expected && std::uint64_t{frame->width} * frame->height * 4 > pixels.size())
+    throw LimitExceeded("ormel: BLP level of " + std::to_string(frame->width) + " x " +
+                        std::to_string(frame->height) + " does not fit the pixel buffer");
   width = frame->width;
   height = frame->height;
-  jpeg::Decode(stream, jpeg::Mode::FourChannel, pixels);
+  const jpeg::FrameInfo decoded = jpeg::Decode(stream, jpeg::Mode::FourChannel, pixels);
+  // libjpeg reads the frame it meets first, which a hostile stream may hide from the walk
+  // above (an SOF1 before the SOF0): the rows it wrote are then not the level's.
+  if (expected && (decoded.width != expected->width || decoded.height != expected->height))
+    throw InvalidData("ormel: the JPEG stream of mipmap " + std::to_string(level) +
+                      " decodes to another size than its frame header says");
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The flat C exports of ormel_blp: argument unpacking over the span-based core, nothing more.
 // The unbounded loads carry no length; they trust the file's header as their callers always
-// have. The *Ex twins bound every read and write by the lengths they are given.
+// have. The *Ex twins bound every read and write by the lengths they are given; the BLP twin
+// also refuses a level the file does not fully hold.
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -104,7 +105,7 @@ void BLP_LoadFromMemoryEx(const std::uint8_t* data, std::size_t data_size, std::
                           std::uint16_t* height) {
   Guarded([&] {
     ormel::blp::Decode(ConstBytes(data, data_size), mipmap, Bytes(pixels, pixels_size), *width,
-                       *height);
+                       *height, ormel::blp::Bounds::Exact);
   });
 }
 

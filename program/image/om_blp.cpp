@@ -95,7 +95,8 @@ void TBLPBitmap::LoadFromStream(QIODevice& stream) {
     });
     return QSize(w, h);
   });
-  const bool noAlpha = v1 ? (Compression == 1 && (AlphaBits == 0 || PictureType >= 5)) : AlphaDepth == 0;
+  // JPEG content always stores four channels; its header says whether the fourth is alpha.
+  const bool noAlpha = v1 ? (AlphaBits == 0 || (Compression == 1 && PictureType >= 5)) : AlphaDepth == 0;
   if (noAlpha) setPixelFormat(PixelFormat::Bit24);
 }
 

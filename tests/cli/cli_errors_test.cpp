@@ -54,7 +54,7 @@ struct ErrorCase {
 TEST_F(Errors, ExitStatusAndMessage) {
   const ErrorCase cases[] = {
       {"missing file", {"@/missing.png", "-o", "@/out/x.png"}, 1, "@/missing.png: no such file"},
-      {"truncated BLP", {"@/truncated.blp", "-o", "@/out/x.png"}, 1, "@/truncated.blp: truncated: mipmap 0 ends at byte"},
+      {"truncated BLP", {"@/truncated.blp", "-o", "@/out/x.png"}, 1, "@/truncated.blp: The BLP file is damaged or unsupported (truncated: mipmap 0 ends at byte 276, the file has 200 bytes)"},
       {"truncated TGA", {"@/truncated.tga", "-o", "@/out/x.png"}, 1, "@/truncated.tga: The TGA file is too short for the image size its header claims"},
       {"bomb header", {"@/bomb.blp", "-o", "@/out/x.png"}, 1, "@/bomb.blp: The BLP image claims 60000 x 60000 pixels, more than this program opens"},
       {"wrong signature", {"@/png_named.blp", "-o", "@/out/x.png"}, 1, "@/png_named.blp: not a BLP file"},

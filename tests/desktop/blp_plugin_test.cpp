@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -228,8 +230,8 @@ TEST(BlpPlugin, WritesAndReadsBackThroughQImageWriter) {
     EXPECT_EQ(reader.imageCount(), 7);  // 64 x 32 down to 1 x 1
     const QImage back = reader.read();
     ASSERT_EQ(back.size(), original.size());
-    // BLP1 JPEG content always carries its alpha channel (stored opaque when there is none).
-    EXPECT_EQ(back.hasAlphaChannel(), c.alpha || c.subType == "jpeg");
+    // BLP1 JPEG content always stores four channels; alpha bits 0 say the fourth is no alpha.
+    EXPECT_EQ(back.hasAlphaChannel(), c.alpha);
     EXPECT_LE(MaxDifference(back, original), c.tolerance);
   }
 }
@@ -288,8 +290,8 @@ QByteArray JpegBlpClaiming(std::uint32_t side, int total) {
 }
 
 TEST(BlpPlugin, HonoursTheAllocationLimitForTheDecodersBufferToo) {
-  // JPEG content decodes every level into a buffer of level 0's size: 8192 x 8192 x 4 bytes is
-  // 256 MiB, past Qt's default limit of 128 MiB, for level 1 as much as for level 0.
+  // Level 0 of 8192 x 8192 x 4 bytes is 256 MiB, past Qt's default limit of 128 MiB: refused
+  // before any buffer is made. Level 1 holds no JPEG frame and is refused by the decoder.
   const QByteArray file = JpegBlpClaiming(8192, 200000);
   QBuffer buffer;
   buffer.setData(file);
@@ -327,6 +329,135 @@ TEST(BlpPlugin, RefusesAFifoAtOnce) {
   ASSERT_TRUE(outcome.has_value()) << "hangs";
   EXPECT_EQ(*outcome, "refused");
   QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// ---- Truncated files: only what the file holds is shown ----
+
+// A 64 x 48 BLP of every content, written by the library (raw pixels by hand).
+struct ContentFile {
+  const char* name;
+  QByteArray file;
+};
+
+QByteArray Encode(TBLPHeader record, const std::vector<std::uint8_t>& bgra) {
+  std::uint8_t* data = nullptr;
+  std::uint32_t size = 0;
+  BLP_SaveToMemory(bgra.data(), &record, &data, &size);
+  QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));
+  BLP_FreeMem(&data);
+  return file;
+}
+
+std::vector<ContentFile> EveryContent() {
+  const int w = 64, h = 48;
+  std::vector<std::uint8_t> bgra(std::size_t(w) * h * 4);
+  for (std::size_t i = 0; i < bgra.size(); ++i) bgra[i] = std::uint8_t(i * 7 + i / 256);
+  TBLPHeader base{};
+  base.Width = w;
+  base.Height = h;
+  base.HasMipmaps = 1;
+  base.MipmapsMinus1 = 6;
+  TBLPHeader jpeg = base, paletted = base, dxt1 = base, dxt5 = base;
+  std::memcpy(jpeg.Signature, "BLP1", 4);
+  jpeg.AlphaBits = 8;
+  jpeg.PictureType = 4;
+  jpeg.ColorsOrQuality = 85;
+  jpeg.FlagA = 1;
+  std::memcpy(paletted.Signature, "BLP1", 4);
+  paletted.Compression = 1;
+  paletted.AlphaBits = 8;
+  paletted.PictureType = 4;
+  paletted.ColorsOrQuality = 256;
+  for (TBLPHeader* r : {&dxt1, &dxt5}) {
+    std::memcpy(r->Signature, "BLP2", 4);
+    r->Compression = 1;
+    r->Encoding = 2;
+  }
+  dxt5.AlphaDepth = 8;
+  dxt5.AlphaEncoding = 7;
+  QByteArray raw(148, '\0');
+  std::memcpy(raw.data(), "BLP2", 4);
+  const auto put32 = [&raw](int at, std::uint32_t v) { std::memcpy(raw.data() + at, &v, 4); };
+  put32(4, 1);
+  raw[8] = 3;
+  raw[9] = 8;
+  put32(12, w);
+  put32(16, h);
+  put32(20, 148);
+  put32(84, std::uint32_t(bgra.size()));
+  raw.append(reinterpret_cast<const char*>(bgra.data()), qsizetype(bgra.size()));
+  return {{"jpeg", Encode(jpeg, bgra)},
+          {"paletted_alpha", Encode(paletted, bgra)},
+          {"dxt1", Encode(dxt1, bgra)},
+          {"dxt5", Encode(dxt5, bgra)},
+          {"raw_bgra", raw}};
+}
+
+// Reads level 0 with malloc filling the blocks it hands out with the complement of `byte`
+// (glibc's M_PERTURB), so pixels the reader never wrote differ from one fill to the other.
+QImage ReadWithHeapFill(const QByteArray& bytes, int byte) {
+  mallopt(M_PERTURB, byte);
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "blp");
+  QImage image = reader.read();
+  mallopt(M_PERTURB, 0);
+  return image;
+}
+
+TEST(BlpPlugin, EveryCutIsRefusedOrFullyDefined) {
+  for (const ContentFile& c : EveryContent()) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.file.isEmpty());
+    const QImage whole = ReadWithHeapFill(c.file, 0x11);
+    ASSERT_FALSE(whole.isNull());
+    TBLPHeader header{};
+    BLP_GetHeaderEx(reinterpret_cast<const std::uint8_t*>(c.file.constData()), std::size_t(c.file.size()), &header);
+    const qsizetype level0End = qsizetype(header.MipmapOffsets[0]) + qsizetype(header.MipmapSizes[0]);
+    std::vector<qsizetype> cuts;
+    for (qsizetype n = 0; n < c.file.size(); n += 97) cuts.push_back(n);
+    cuts.insert(cuts.end(), {level0End - 1, level0End, c.file.size() - 1});
+    for (const qsizetype n : cuts) {
+      SCOPED_TRACE(n);
+      const QImage a = ReadWithHeapFill(c.file.left(n), 0x11);
+      const QImage b = ReadWithHeapFill(c.file.left(n), 0xEE);
+      EXPECT_EQ(a, b);
+      if (n < level0End)
+        EXPECT_TRUE(a.isNull()) << "level 0 ends at " << level0End;
+      else
+        EXPECT_EQ(a, whole);
+    }
+  }
+}
+
+// JPEG content stores four channels; alpha bits 0 say the fourth is not alpha.
+TEST(BlpPlugin, JpegContentWithoutAlphaBitsIsOpaque) {
+  SKIP_WITHOUT_PEER_FILES();
+  QImageReader reader(QStringLiteral(ONDREL_PEER_BLP "/wc3libs/war3mapMap.blp"));
+  const QImage image = reader.read();
+  ASSERT_FALSE(image.isNull());
+  EXPECT_FALSE(image.hasAlphaChannel());
+}
+
+// A BLP1 JPEG header that claims 16384 x 16384 over a 16 x 16 frame: refused, not decoded
+// into a buffer of the claimed size.
+TEST(BlpPlugin, JpegFrameOfAnotherSizeIsRefused) {
+  std::vector<std::uint8_t> bgra(16 * 16 * 4, 0x80);
+  TBLPHeader record{};
+  std::memcpy(record.Signature, "BLP1", 4);
+  record.Width = 16;
+  record.Height = 16;
+  record.AlphaBits = 8;
+  record.PictureType = 4;
+  record.ColorsOrQuality = 85;
+  QByteArray file = Encode(record, bgra);
+  ASSERT_FALSE(ReadWithHeapFill(file, 0).isNull());
+  const std::uint32_t claimed = 16384;
+  std::memcpy(file.data() + 12, &claimed, 4);
+  std::memcpy(file.data() + 16, &claimed, 4);
+  file.append(QByteArray(16384 * 16384 / 512, '\0'));  // long enough to pass the size check
+  EXPECT_TRUE(ReadWithHeapFill(file, 0).isNull());
 }
 
 }  // namespace

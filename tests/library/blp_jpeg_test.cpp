@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "blp_decoding.hpp"
 #include "synthetic.hpp"
@@ -108,6 +109,42 @@ TEST(BlpJpegFrame, FrameSizeWinsOverTheHeader) {
   const ByteVector full = Reference(streams[0], 16, 8);
   EXPECT_TRUE(std::equal(room.begin(), room.begin() + 16, full.begin()));
   EXPECT_TRUE(std::all_of(room.begin() + 16, room.end(), [](auto b) { return b == kSentinel; }));
+}
+
+// Exact decoding (the length-taking export) holds the frame to the level's size, so the
+// caller's level-sized buffer is all that libjpeg writes, and every byte of it.
+TEST(BlpJpegFrame, ExactDecodingRefusesAFrameOfAnotherSize) {
+  const auto streams = Streams(false);
+  ByteVector file = Unmerged(streams);
+  // Entries 3 and 4 repeat level 2, as writers fill the table past their last level.
+  for (int k : {3, 4}) {
+    PutU32(file, 28 + 4 * k, ormel::LoadU32LE(file.data() + 28 + 8));
+    PutU32(file, 92 + 4 * k, ormel::LoadU32LE(file.data() + 92 + 8));
+  }
+  const auto exact = [&](const ByteVector& f, unsigned level, ByteVector& px) {
+    std::uint16_t w = 0, h = 0;
+    const bool decoded = ormel::blp::Decode(f, level, px, w, h, ormel::blp::Bounds::Exact);
+    return std::tuple(decoded, w, h);
+  };
+  for (unsigned level : {0u, 1u, 2u, 4u}) {
+    ByteVector px(16 * 8 * 4, kSentinel);
+    const auto [decoded, w, h] = exact(file, level, px);
+    const auto& side = kSides[std::min(level, 2u)];
+    EXPECT_TRUE(decoded) << level;
+    EXPECT_EQ(w, side[0]) << level;
+    EXPECT_EQ(h, side[1]) << level;
+    EXPECT_EQ(ByteVector(px.begin(), px.begin() + w * h * 4),
+              Reference(streams[std::min(level, 2u)], side[0], side[1])) << level;
+  }
+
+  // A header that claims 16384 x 16384 over the 16 x 8 frame, and one that claims less.
+  for (std::uint32_t side : {16384u, 8u}) {
+    PutU32(file, 12, side);
+    PutU32(file, 16, side);
+    ByteVector px(16 * 8 * 4, kSentinel);
+    EXPECT_THROW(exact(file, 0, px), ormel::InvalidData) << side;
+    EXPECT_TRUE(std::all_of(px.begin(), px.end(), [](auto b) { return b == kSentinel; }));
+  }
 }
 
 TEST(BlpJpegFrame, StreamWithoutFrameHeaderDecodesNothing) {

@@ -51,6 +51,53 @@ TEST_P(BlpSweep, BitFlips) {
   }
 }
 
+// Exact decoding of a prefix: an error, or every byte of the level written. Two buffers
+// filled with different patterns must come out the same; a prefix that cuts the level must
+// be refused, and one that holds it must decode as the whole file does.
+struct ExactResult {
+  bool refused = false;
+  std::uint16_t width = 0, height = 0;
+  ByteVector pixels;
+};
+
+ExactResult DecodeExact(const ByteVector& file, unsigned mipmap, std::uint8_t fill) {
+  ExactResult r;
+  r.pixels.assign(8 * 8 * 4, fill);
+  try {
+    if (!ormel::blp::Decode(file, mipmap, r.pixels, r.width, r.height, ormel::blp::Bounds::Exact))
+      r.refused = true;
+  } catch (const ormel::Error&) {
+    r.refused = true;
+  }
+  r.pixels.resize(std::size_t{r.width} * r.height * 4);
+  return r;
+}
+
+TEST_P(BlpSweep, ExactDecodingShowsOnlyWhatThePrefixHolds) {
+  const ByteVector& file = GetParam().file;
+  TBLPHeader header{};
+  ASSERT_TRUE(ormel::blp::GetHeader(file, header));
+  for (unsigned mipmap : {0u, 1u}) {
+    const ExactResult whole = DecodeExact(file, mipmap, 0x00);
+    ASSERT_FALSE(whole.refused) << "level " << mipmap;
+    const std::uint64_t levelEnd =
+        std::uint64_t{header.MipmapOffsets[mipmap]} + header.MipmapSizes[mipmap];
+    for (std::size_t n = 0; n < file.size(); ++n) {
+      const ByteVector prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+      const ExactResult a = DecodeExact(prefix, mipmap, 0x00);
+      const ExactResult b = DecodeExact(prefix, mipmap, 0xA5);
+      ASSERT_EQ(a.refused, b.refused) << n << " bytes, level " << mipmap;
+      if (n < levelEnd) {
+        EXPECT_TRUE(a.refused) << n << " bytes, level " << mipmap << " ends at " << levelEnd;
+        continue;
+      }
+      if (a.refused) continue;  // a shortened palette or shared header may still be cut
+      EXPECT_EQ(a.pixels, b.pixels) << n << " bytes, level " << mipmap;
+      EXPECT_EQ(a.pixels, whole.pixels) << n << " bytes, level " << mipmap;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Samples, BlpSweep, testing::ValuesIn(BlpSamples()),
                          [](const auto& info) { return info.param.name; });
 

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <vector>
 
 #include "ImgUtils.hpp"
 #include "UnitBLPImageUtils.hpp"
@@ -243,11 +244,16 @@ TEST_F(EncoderFiles, SaveWithoutAlphaMakesJpegContentOpaque) {
   b.open(QIODevice::WriteOnly);
   blp.SaveToStream(b);
   EXPECT_EQ(file[20], 5);  // picture type without alpha
-  const TBLPBitmap back = LoadBlp(file);
+  EXPECT_EQ(file[8], 0);   // alpha bits
+  // The stored fourth channel is opaque; the program loads the file without it.
+  std::vector<std::uint8_t> stored(16 * 16 * 4);
+  std::uint16_t w = 0, h = 0;
+  BLP_LoadFromMemoryEx(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size()), 0,
+                       stored.data(), stored.size(), &w, &h);
   int opaque = 0;
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) opaque += back.scanLine(y)[4 * x + 3] >= 250;
+  for (std::size_t i = 3; i < stored.size(); i += 4) opaque += stored[i] >= 250;
   EXPECT_EQ(opaque, 256);
+  EXPECT_EQ(LoadBlp(file).pixelFormat(), PixelFormat::Bit24);
 }
 
 TEST(Tga, RowOrderAndHeader) {

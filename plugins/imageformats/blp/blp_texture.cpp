@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace ondrel::texture {
 namespace {
@@ -90,8 +91,8 @@ BlpTexture::BlpTexture(std::span<const std::uint8_t> file, const TBLPHeader& hea
 }
 
 bool BlpTexture::hasAlpha() const {
-  if (isBlp1())
-    return header_.Compression == 0 || (header_.AlphaBits != 0 && header_.PictureType < 5);
+  if (isJpeg()) return header_.AlphaBits != 0;
+  if (isBlp1()) return header_.AlphaBits != 0 && header_.PictureType < 5;
   return header_.AlphaDepth != 0;
 }
 
@@ -123,22 +124,26 @@ Size BlpTexture::levelSize(int level) const {
 
 Pixels BlpTexture::decode(int level) const {
   if (level < 0 || level >= levelCount_) throw TextureError("BLP: no such mipmap level");
+  // The library refuses a level that passes the end of the file and a JPEG frame of another
+  // size than the level, and otherwise writes every pixel of the level: the buffer needs no
+  // filling first. Left unfilled, its pages are not touched before the library has looked at
+  // the level, so a header that claims far more than the file holds costs no memory.
   const Size expected = decodeBufferSize(level);
   const std::uint64_t capacity = std::uint64_t{expected.width} * expected.height * 4;
-  Pixels out;
-  out.bgra.assign(static_cast<std::size_t>(capacity), 0);
+  std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[static_cast<std::size_t>(capacity)]);
   std::uint16_t width = 0, height = 0;
   try {
     BLP_LoadFromMemoryEx(file_.data(), file_.size(), static_cast<std::uint16_t>(level),
-                         out.bgra.data(), out.bgra.size(), &width, &height);
+                         buffer.get(), static_cast<std::size_t>(capacity), &width, &height);
   } catch (const std::exception& e) {
     throw TextureError(e.what());
   }
   const std::uint64_t bytes = std::uint64_t{width} * height * 4;
   if (bytes == 0) throw TextureError("BLP: nothing of the level could be decoded");
-  if (bytes > capacity) throw TextureError("BLP: the decoded level is larger than level 0");
+  if (bytes > capacity) throw TextureError("BLP: the decoded level is larger than its header says");
+  Pixels out;
   out.size = {width, height};
-  out.bgra.resize(static_cast<std::size_t>(bytes));
+  out.bgra.assign(buffer.get(), buffer.get() + bytes);
   return out;
 }
 

@@ -49,8 +49,8 @@ class BlpTexture {
   bool isBlp1() const { return header_.Signature[3] == '1'; }
   bool isJpeg() const { return isBlp1() && header_.Compression == 0; }
 
-  // Whether the viewer shows the texture with its alpha channel: BLP1 JPEG always, BLP1
-  // paletted with alpha bits and a picture type below 5, BLP2 with a non-zero alpha depth.
+  // Whether the viewer shows the texture with its alpha channel: BLP1 JPEG with alpha bits,
+  // BLP1 paletted with alpha bits and a picture type below 5, BLP2 with a non-zero alpha depth.
   bool hasAlpha() const;
 
   // Levels stored in the file: level 0 and each following table entry up to the full chain
@@ -61,10 +61,9 @@ class BlpTexture {
   // The size of a level from the header alone, as the library derives it.
   Size levelSize(int level) const;
 
-  // The pixels decode(level) allocates before it decodes: the level's own size, but level 0's
-  // for JPEG content (a level's frame may differ from the halved size). Callers with a memory
-  // limit check this first.
-  Size decodeBufferSize(int level) const { return isJpeg() ? levelSize(0) : levelSize(level); }
+  // The pixels decode(level) allocates before it decodes: the level's own size (the library
+  // refuses a JPEG frame of any other size). Callers with a memory limit check this first.
+  Size decodeBufferSize(int level) const { return levelSize(level); }
 
   // Decodes one level (0 .. levelCount() - 1). Throws TextureError for what the library
   // refuses or decodes nothing of.

@@ -112,7 +112,7 @@ bool QBlpHandler::read(QImage* image) {
     const QImage::Format format = FormatFor(*texture_);
     const auto expected = texture_->levelSize(level_);
     // The decoder's own buffer counts against the reader's allocation limit too, checked
-    // before anything is decoded: for JPEG content it has level 0's size at every level.
+    // before anything is decoded.
     const auto buffer = texture_->decodeBufferSize(level_);
     if (ExceedsAllocationLimit(std::uint64_t{buffer.width} * buffer.height * 4)) return false;
     QImage result;
