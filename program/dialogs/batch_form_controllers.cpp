@@ -144,9 +144,11 @@ void ConvertFormController::convert() {
   settings.options = context_.settings->formatOptions;
 
   ConverterRunHooks hooks;
-  hooks.showLoadError = [&](const QString& name) {
-    context_.prompts->message(form_, name + QStringLiteral(": ") + Text(texts.message, 9), Text(texts.msgType, 0),
-                              DialogPrompts::Icon::Error);
+  hooks.showLoadError = [&](const QString& name, const QString& reason) {
+    // As the main window's box: message 9, and why on a line of its own.
+    QString text = name + QStringLiteral(": ") + Text(texts.message, 9);
+    if (!reason.isEmpty()) text += QStringLiteral("\n") + reason;
+    context_.prompts->message(form_, text, Text(texts.msgType, 0), DialogPrompts::Icon::Error);
   };
   hooks.progress = [progress](int done) {
     if (progress) progress->setValue(done);
@@ -221,6 +223,10 @@ void OptimizeFormController::optimize() {
     return FormatMessage(Text(texts.message, 13), {name, saved});
   };
   lines.unchanged = [&](const QString& name) { return FormatMessage(Text(texts.message, 14), {name}); };
+  if (texts.named)
+    lines.refused = [&](const QString& name, const QString& reason) {
+      return FormatMessage(texts.named(NamedMessage::OptimizeRefused), {name, reason});
+    };
   lines.summary = [&](int count, std::int64_t total) {
     return FormatMessage(Text(texts.message, 15), {std::int64_t(count), total});
   };

@@ -32,7 +32,7 @@ FileResult ConvertCatching(const ConvertOneFile& convert, const ConverterJob& jo
 void Report(const ConverterJob& job, FileResult outcome, const ConverterRunHooks& hooks,
             ConverterRunResult& result) {
   if (outcome.outcome == FileOutcome::LoadFailed && hooks.showLoadError)
-    hooks.showLoadError(QFileInfo(job.source).fileName());
+    hooks.showLoadError(QFileInfo(job.source).fileName(), outcome.reason);
   if (outcome.outcome == FileOutcome::Written) ++result.written;
   result.results.push_back(std::move(outcome));
   ++result.reported;

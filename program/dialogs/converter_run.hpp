@@ -32,7 +32,7 @@ struct FileResult {
 using ConvertOneFile = std::function<FileResult(const ConverterJob&)>;
 
 struct ConverterRunHooks {
-  std::function<void(const QString& fileNameWithoutFolder)> showLoadError;
+  std::function<void(const QString& fileNameWithoutFolder, const QString& reason)> showLoadError;
   std::function<void(int filesDone)> progress;
   std::function<void()> processEvents;
 };

@@ -21,13 +21,17 @@ OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizeFileStep
       break;
     }
     std::int64_t saved = 0;
+    QString refusal;
     try {
       saved = optimizeFile(file);
-    } catch (const std::exception&) {
-      // Swallowed: the file is logged as left as it was, and the run goes on.
+    } catch (const std::exception& e) {
+      // The file stays as it was and the run goes on, but "nothing to save" would not be true.
+      refusal = QString::fromUtf8(e.what());
     }
     const QString name = QFileInfo(file).fileName();
-    if (saved < 1) {
+    if (!refusal.isEmpty() && texts.refused) {
+      hooks.addLog(texts.refused(name, refusal));
+    } else if (saved < 1) {
       hooks.addLog(texts.unchanged(name));
     } else {
       ++result.filesOptimized;

@@ -18,10 +18,12 @@ using OptimizeFileStep = std::function<std::int64_t(const QString& file)>;
 // when the first pass gained; the file is replaced only by a complete, smaller copy.
 OptimizeFileStep BatchEngineOptimizer();
 
-// The log texts: MESSAGES[13] (name, saved), [14] (name) and [15] (files, total).
+// The log texts: MESSAGES[13] (name, saved), [14] (name) and [15] (files, total); a file the
+// step refused is logged with its reason.
 struct OptimizerTexts {
   std::function<QString(const QString& name, std::int64_t saved)> optimized;
   std::function<QString(const QString& name)> unchanged;
+  std::function<QString(const QString& name, const QString& reason)> refused;
   std::function<QString(int files, std::int64_t total)> summary;
 };
 
@@ -37,7 +39,7 @@ struct OptimizerRunResult {
   bool stopped = false;
 };
 
-// A step that throws counts as a file left as it was.
+// A step that throws leaves its file as it was; the log says why and the run goes on.
 OptimizerRunResult RunOptimizer(const QStringList& files, const OptimizeFileStep& optimizeFile,
                                 const OptimizerTexts& texts, const OptimizerRunHooks& hooks,
                                 const std::atomic<bool>& stop);

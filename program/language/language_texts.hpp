@@ -17,11 +17,12 @@ enum class NamedMessage : std::size_t {
   ConvertFailedList,    // heading of the failed files, each with its reason
   ConvertWrittenTwice,  // heading of the targets that more than one file was saved to
   ConvertMoreLines,     // a list cut short: how many lines more the details hold
+  OptimizeRefused,      // the optimizer could not rewrite a file (%s) and says why (%s)
   Count
 };
 inline constexpr const char* kNamedMessageKeys[] = {"ReplaceFile", "ConvertCounts", "ConvertStopped",
                                                     "ConvertFailedList", "ConvertWrittenTwice",
-                                                    "ConvertMoreLines"};
+                                                    "ConvertMoreLines", "OptimizeRefused"};
 static_assert(std::size(kNamedMessageKeys) == std::size_t(NamedMessage::Count));
 
 struct IndexedTexts {

@@ -45,11 +45,13 @@ void OndrelShell::FirstShowing() {
   LoadSettings(place_, settings_, kAllSettings);
   ShowSettings(settings_, kAllSettings, settingsWindows());
   LoadLanguage(windows_, place_.programFolder, false);
+  // Listening first: the command-line file's error box is modal, and hand-offs sent while it
+  // shows must not wait for it to close.
+  listener_ = std::make_unique<TEventWaitThread>(instance_, windows_.ondrelForm.get());
   // Any path given is opened, so one that cannot be (missing, a folder, unreadable) says why
   // rather than leaving an empty window.
   if (!commandLineFile_.isEmpty() && openImage)
     openImage(commandLineFile_);
-  listener_ = std::make_unique<TEventWaitThread>(instance_, windows_.ondrelForm.get());
 }
 
 void OndrelShell::Closing() {

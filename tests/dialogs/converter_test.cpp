@@ -67,7 +67,7 @@ struct RunRecord {
 ConverterRunResult RunJobs(const std::vector<ConverterJob>& jobs, const ConversionSettings& settings, int threads,
                        RunRecord& record, const std::atomic<bool>& stop) {
   ConverterRunHooks hooks;
-  hooks.showLoadError = [&](const QString& name) { record.loadErrors << name; };
+  hooks.showLoadError = [&](const QString& name, const QString&) { record.loadErrors << name; };
   hooks.progress = [&](int done) { record.progress.push_back(done); };
   return RunConversion(jobs, BatchEngineConversion(settings), hooks, stop, threads);
 }
