@@ -76,6 +76,7 @@ inline ondrel::dialogs::DialogTexts NamedTexts() {
       case NamedMessage::ConvertCounts: return name + " %d/%d/%d";
       case NamedMessage::ConvertStopped: return name + " %d/%d/%d/%d";
       case NamedMessage::ConvertMoreLines: return name + " %d";
+      case NamedMessage::OptimizeRefused: return name + " %s: %s";
       default: return name;
     }
   };
