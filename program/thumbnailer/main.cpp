@@ -1,5 +1,5 @@
-// ondrel-thumbnailer -s SIZE INPUT OUTPUT: the PNG thumbnail of a BLP texture, for freedesktop
-// file managers. Needs no display; reads only INPUT and writes only OUTPUT. Exit status 0 on
+// ondrel-thumbnailer -s SIZE INPUT OUTPUT: the PNG thumbnail of a BLP texture (or of a DDS or
+// TGA image), for freedesktop file managers. Needs no display; reads only INPUT and writes only OUTPUT. Exit status 0 on
 // success, 1 for a file it cannot thumbnail, 2 for a wrong command line.
 #include <QFile>
 #include <QImageWriter>
@@ -9,6 +9,7 @@
 #include <span>
 
 #include "file_size_signal.hpp"
+#include "other_formats.hpp"
 #include "thumbnail.hpp"
 
 namespace {
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
   QFile in(input);
   if (!in.open(QIODevice::ReadOnly)) return Fail(input, "cannot open the file");
   if (in.size() > kMaxFileBytes) return Fail(input, "the file is too large");
+  // Other files carry the name too (GTK Blueprint sources are *.blp): refused on their first
+  // bytes, before anything is read whole.
+  const QByteArray head = in.peek(4);
+  if (!ondrel::texture::HasBlpSignature({reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                         std::size_t(head.size())}) &&
+      head != "DDS " && !input.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive))
+    return Fail(input, "not a BLP texture");
   const QByteArray file = in.readAll();
   in.close();
 
@@ -47,8 +55,13 @@ int main(int argc, char** argv) {
   try {
     const auto texture = ondrel::texture::BlpTexture::Open(
         {reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())});
-    if (!texture) return Fail(input, "not a BLP texture");
-    thumbnail = ondrel::MakeThumbnail(*texture, size);
+    if (texture) {
+      thumbnail = ondrel::MakeThumbnail(*texture, size);
+    } else if (auto other = ondrel::OtherFormatThumbnail(input, file, size)) {
+      thumbnail = std::move(*other);
+    } else {
+      return Fail(input, "not a BLP texture");
+    }
   } catch (const std::exception& e) {
     return Fail(input, e.what());
   }

@@ -54,7 +54,7 @@ env -u LD_LIBRARY_PATH "$prefix/bin/ondrel-thumbnailer" -s 64 "$sample" "$out/t.
 
 # The entries name programs and icons that are installed.
 grep -qx 'Exec=ondrel %f' "$prefix/share/applications/ondrel.desktop" || fail "desktop Exec"
-grep -qx 'MimeType=image/x-blp;' "$prefix/share/applications/ondrel.desktop" || fail "desktop MimeType"
+grep -qx 'MimeType=image/x-blp;image/x-tga;image/x-dds;image/bmp;image/png;image/jpeg;' "$prefix/share/applications/ondrel.desktop" || fail "desktop MimeType"
 grep -qx 'Categories=Graphics;Viewer;2DGraphics;' "$prefix/share/applications/ondrel.desktop" ||
   fail "desktop Categories"
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/ondrel.thumbnailer")
