@@ -33,6 +33,11 @@ for lng in "$(dirname "$0")"/../../lang/*.lng; do
   [ -e "$lng" ] || continue
   [ -e "$prefix/share/ondrel/$(basename "$lng")" ] || fail "$(basename "$lng") is not installed"
 done
+# The Qt 5 plugin, where Qt 5's development files were there, comes with KDE 5's description.
+if [ -e "$prefix/$lib/qt5/plugins/imageformats/libqblp.so" ]; then
+  grep -qx 'X-KDE-MimeType=image/x-blp' "$prefix/share/kservices5/qimageioplugins/blp.desktop" ||
+    fail "the Qt 5 plugin has no kservices5 description"
+fi
 # ondrel-convert and its man page come with it when it is built.
 if [ -e "$prefix/bin/ondrel-convert" ]; then
   ls "$prefix"/share/man/man1/ondrel-convert.1* >/dev/null 2>&1 || fail "ondrel-convert has no man page"

@@ -157,7 +157,9 @@ TEST(Thumbnailer, DrawsDdsAndTgaImages) {
         ASSERT_EQ(qRed(p), e[2]) << x << "," << y;
         // DXT5 alpha may be 1 apart: the fixtures' writer truncates the interpolated values
         // where the library rounds them.
-        if (alpha) ASSERT_LE(std::abs(qAlpha(p) - int(e[3])), 1) << x << "," << y;
+        if (alpha) {
+          ASSERT_LE(std::abs(qAlpha(p) - int(e[3])), 1) << x << "," << y;
+        }
       }
   }
 }
