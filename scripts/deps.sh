@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config make
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qtbase5-dev libgdk-pixbuf-2.0-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev googletest libbenchmark-dev
   python3 python3-pil libstb-dev imagemagick pngquant libimagequant-dev

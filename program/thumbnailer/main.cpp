@@ -1,8 +1,8 @@
-// ondrel-thumbnailer -s SIZE INPUT OUTPUT: the PNG thumbnail of a BLP texture, for freedesktop
-// file managers. Needs no display; reads only INPUT and writes only OUTPUT. Exit status 0 on
-// success, 1 for a file it cannot thumbnail, 2 for a wrong command line. A file manager runs
-// it on whatever it finds: only regular files are read, and the process ends itself after
-// kCpuSeconds of work.
+// ondrel-thumbnailer -s SIZE INPUT OUTPUT: the PNG thumbnail of a BLP texture (or of a DDS or
+// TGA image), for freedesktop file managers. Needs no display; reads only INPUT and writes only
+// OUTPUT. Exit status 0 on success, 1 for a file it cannot thumbnail, 2 for a wrong command
+// line. A file manager runs it on whatever it finds: only regular files are read, and the
+// process ends itself after kCpuSeconds of work.
 #include <QFile>
 #include <QImageWriter>
 #include <QString>
@@ -15,6 +15,7 @@
 
 #include "file_read.hpp"
 #include "file_size_signal.hpp"
+#include "other_formats.hpp"
 #include "thumbnail.hpp"
 
 namespace {
@@ -57,6 +58,13 @@ int main(int argc, char** argv) {
 
   QByteArray file;
   try {
+    // Other files carry the name too (GTK Blueprint sources are *.blp): refused on their first
+    // bytes, before anything is read whole.
+    const QByteArray head = ondrel::ReadFileHead(input, 4);
+    if (!ondrel::texture::HasBlpSignature({reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                           std::size_t(head.size())}) &&
+        head != "DDS " && !input.endsWith(QLatin1String(".tga"), Qt::CaseInsensitive))
+      return Fail(input, "not a BLP texture");
     file = ondrel::ReadWholeFile(input);
   } catch (const ondrel::FileError& e) {
     return Fail(input, e.what());
@@ -66,8 +74,13 @@ int main(int argc, char** argv) {
   try {
     const auto texture = ondrel::texture::BlpTexture::Open(
         {reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())});
-    if (!texture) return Fail(input, "not a BLP texture");
-    thumbnail = ondrel::MakeThumbnail(*texture, size, deadline);
+    if (texture) {
+      thumbnail = ondrel::MakeThumbnail(*texture, size, deadline);
+    } else if (auto other = ondrel::OtherFormatThumbnail(input, file, size)) {
+      thumbnail = std::move(*other);
+    } else {
+      return Fail(input, "not a BLP texture");
+    }
   } catch (const std::exception& e) {
     return Fail(input, e.what());
   }

@@ -33,6 +33,11 @@ for lng in "$(dirname "$0")"/../../lang/*.lng; do
   [ -e "$lng" ] || continue
   [ -e "$prefix/share/ondrel/$(basename "$lng")" ] || fail "$(basename "$lng") is not installed"
 done
+# The Qt 5 plugin, where Qt 5's development files were there, comes with KDE 5's description.
+if [ -e "$prefix/$lib/qt5/plugins/imageformats/libqblp.so" ]; then
+  grep -qx 'X-KDE-MimeType=image/x-blp' "$prefix/share/kservices5/qimageioplugins/blp.desktop" ||
+    fail "the Qt 5 plugin has no kservices5 description"
+fi
 # ondrel-convert and its man page come with it when it is built.
 if [ -e "$prefix/bin/ondrel-convert" ]; then
   ls "$prefix"/share/man/man1/ondrel-convert.1* >/dev/null 2>&1 || fail "ondrel-convert has no man page"
@@ -54,7 +59,7 @@ env -u LD_LIBRARY_PATH "$prefix/bin/ondrel-thumbnailer" -s 64 "$sample" "$out/t.
 
 # The entries name programs and icons that are installed.
 grep -qx 'Exec=ondrel %f' "$prefix/share/applications/ondrel.desktop" || fail "desktop Exec"
-grep -qx 'MimeType=image/x-blp;' "$prefix/share/applications/ondrel.desktop" || fail "desktop MimeType"
+grep -qx 'MimeType=image/x-blp;image/x-tga;image/x-dds;image/bmp;image/png;image/jpeg;' "$prefix/share/applications/ondrel.desktop" || fail "desktop MimeType"
 grep -qx 'Categories=Graphics;Viewer;2DGraphics;' "$prefix/share/applications/ondrel.desktop" ||
   fail "desktop Categories"
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/ondrel.thumbnailer")

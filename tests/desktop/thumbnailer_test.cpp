@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 #include "peer_files.hpp"
 #include "special_files.hpp"
 
@@ -151,6 +153,58 @@ TEST(Thumbnailer, RefusesSpecialFilesAtOnceWithTheReason) {
     EXPECT_FALSE(QFile::exists(output));
   }
   QFile::setPermissions(files.unreadable, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// DDS and TGA: the thumbnailer entry offers them too; the pixels are the viewer's (the fixtures'
+// expected pixels, BGRA, top row first).
+TEST(Thumbnailer, DrawsDdsAndTgaImages) {
+  QTemporaryDir out;
+  const QString output = out.filePath("thumb.png");
+  for (const char* name : {"dds/im_dxt1.dds", "dds/im_dxt5.dds", "dds/im_none24.dds",
+                           "tga/im_type10_32.tga", "tga/pil_type1_paletted.tga",
+                           "tga/pil_type2_24_bottomup.tga"}) {
+    SCOPED_TRACE(name);
+    const QString path = QStringLiteral(ONDREL_FIXTURES "/") + name;
+    const Outcome run = Thumbnail({"-s", "128", path, output});
+    ASSERT_EQ(run.code, 0) << run.error.toStdString();
+    const QImage thumb = QImage(output).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(thumb.size(), QSize(13, 7));
+    QFile expectedFile(path + ".bgra");
+    ASSERT_TRUE(expectedFile.open(QIODevice::ReadOnly));
+    const QByteArray expected = expectedFile.readAll();
+    ASSERT_EQ(expected.size(), 13 * 7 * 4);
+    const bool alpha = QImage(output).hasAlphaChannel();
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 13; ++x) {
+        const QRgb p = thumb.pixel(x, y);
+        const auto* e = reinterpret_cast<const std::uint8_t*>(expected.constData()) + (y * 13 + x) * 4;
+        ASSERT_EQ(qBlue(p), e[0]) << x << "," << y;
+        ASSERT_EQ(qGreen(p), e[1]) << x << "," << y;
+        ASSERT_EQ(qRed(p), e[2]) << x << "," << y;
+        // DXT5 alpha may be 1 apart: the fixtures' writer truncates the interpolated values
+        // where the library rounds them.
+        if (alpha) {
+          ASSERT_LE(std::abs(qAlpha(p) - int(e[3])), 1) << x << "," << y;
+        }
+      }
+  }
+}
+
+// Debian types GTK Blueprint sources (*.blp text) as image/x-blp by their name: each is refused
+// on its first bytes, however long, so a folder of them costs no time and leaves no thumbnail.
+TEST(Thumbnailer, RefusesBlueprintSourcesOnTheirSignature) {
+  QTemporaryDir out;
+  const QString output = out.filePath("thumb.png");
+  QFile source(out.filePath("window.blp"));
+  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+  source.write("using Gtk 4.0;\n\ntemplate $AppWindow : Gtk.ApplicationWindow {\n");
+  source.write(QByteArray(64 << 20, ' '));  // read whole, this would take a while
+  source.close();
+  const Outcome run = Thumbnail({"-s", "128", source.fileName(), output});
+  EXPECT_EQ(run.status, QProcess::NormalExit);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_TRUE(run.error.contains("not a BLP texture")) << run.error.toStdString();
+  EXPECT_FALSE(QFile::exists(output));
 }
 
 }  // namespace
