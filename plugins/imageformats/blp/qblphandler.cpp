@@ -59,17 +59,27 @@ QImage::Format FormatFor(const BlpTexture& texture) {
   return texture.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
 }
 
+// The reader's allocation limit in MiB (0: none). Qt 5 has none to set; its build refuses past
+// Qt 6's default, as its allocateImage stand-in does.
+int AllocationLimitMiB() {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+  return QImageReader::allocationLimit();
+#else
+  return 256;
+#endif
+}
+
 }  // namespace
 
 bool QBlpHandler::ExceedsAllocationLimit(std::uint64_t bytes) {
-  const int limitMiB = QImageReader::allocationLimit();
+  const int limitMiB = AllocationLimitMiB();
   return limitMiB > 0 && bytes > std::uint64_t(limitMiB) << 20;
 }
 
 qint64 QBlpHandler::FileLimit() {
   // A file holds at most 4/3 of its level 0 (uncompressed, every level stored), so one more
   // than twice the allocation limit can hold no image the limit lets through.
-  const int limitMiB = QImageReader::allocationLimit();
+  const int limitMiB = AllocationLimitMiB();
   if (limitMiB <= 0) return kMaxFileBytes;
   return std::min(kMaxFileBytes, (qint64{limitMiB} << 21) + (qint64{1} << 20));
 }
