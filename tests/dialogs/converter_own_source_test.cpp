@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "UnitBLPImageUtils.hpp"
+#include "convert_form_fixture.hpp"
 #include "dialog_test_support.hpp"
 #include "test_files.hpp"
 
@@ -22,24 +23,10 @@ using namespace ondrel_test;
 
 namespace {
 
-class ConverterOwnFiles : public ::testing::Test {
+class ConverterOwnFiles : public ConvertFormFixture {
  protected:
   void SetUp() override {
-    form = std::make_unique<QWidget>();
-    AddNamed<QCheckBox>(form.get(), {"chkFormatBMP", "chkFormatTGA", "chkFormatBLP", "chkFormatJPG", "chkFormatPNG",
-                                     "chkFormatDDS", "chkSubfolders", "chkFolderStruct"});
-    AddNamed<QLineEdit>(form.get(), {"edSourceFolder", "edDestFolder"});
-    AddNamed<QComboBox>(form.get(), {"boxFormatDest"});
-    AddNamed<QProgressBar>(form.get(), {"Progress1"});
-    AddNamed<QPushButton>(form.get(), {"btnConvert", "btnBrowse1", "btnBrowse2", "btnFFOptions", "btnAlphaOptions"});
-    form->findChild<QComboBox*>("boxFormatDest")->addItems({"BMP", "TGA", "BLP1", "BLP2", "JPG", "PNG", "DDS"});
-    prompts = std::make_shared<RecordingPrompts>();
-    ConvertFormContext context;
-    context.settings = &settings;
-    context.texts = NamedTexts();
-    context.prompts = prompts;
-    controller = new ConvertFormController(form.get(), context);
-
+    ConvertFormFixture::SetUp();
     src = dir.path() + "/src/";
     QDir().mkpath(src + "sub");
     QDir().mkpath(src + "out");
@@ -49,14 +36,9 @@ class ConverterOwnFiles : public ::testing::Test {
     form->findChild<QCheckBox*>("chkFormatBLP")->setChecked(true);
     form->findChild<QLineEdit*>("edSourceFolder")->setText(src);
   }
-  void TearDown() override { form.reset(); }
 
   QTemporaryDir dir;
   QString src;
-  OndrelSettings settings;
-  std::unique_ptr<QWidget> form;
-  std::shared_ptr<RecordingPrompts> prompts;
-  ConvertFormController* controller = nullptr;
 };
 
 TEST_F(ConverterOwnFiles, AFileThatIsItsOwnTargetIsSkipped) {

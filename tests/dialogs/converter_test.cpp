@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "UnitBLPImageUtils.hpp"
+#include "convert_form_fixture.hpp"
 #include "dialog_test_support.hpp"
 #include "test_files.hpp"
 
@@ -212,33 +213,7 @@ TEST(ConverterRun, StopEndsTheRunBetweenTwoFiles) {
 
 // The window: messages in order, the destination made on Yes, the broken file's box, the
 // button that stops while a run goes.
-class ConvertForm : public ::testing::Test {
- protected:
-  void SetUp() override {
-    form = std::make_unique<QWidget>();
-    AddNamed<QCheckBox>(form.get(), {"chkFormatBMP", "chkFormatTGA", "chkFormatBLP", "chkFormatJPG", "chkFormatPNG",
-                                     "chkFormatDDS", "chkSubfolders", "chkFolderStruct"});
-    AddNamed<QLineEdit>(form.get(), {"edSourceFolder", "edDestFolder"});
-    AddNamed<QComboBox>(form.get(), {"boxFormatDest"});
-    AddNamed<QProgressBar>(form.get(), {"Progress1"});
-    AddNamed<QPushButton>(form.get(), {"btnConvert", "btnBrowse1", "btnBrowse2", "btnFFOptions", "btnAlphaOptions"});
-    form->findChild<QComboBox*>("boxFormatDest")->addItems({"BMP", "TGA", "BLP1", "BLP2", "JPG", "PNG", "DDS"});
-    prompts = std::make_shared<RecordingPrompts>();
-    ConvertFormContext context;
-    context.settings = &settings;
-    context.texts = NamedTexts();
-    context.prompts = prompts;
-    controller = new ConvertFormController(form.get(), context);
-  }
-  void TearDown() override { form.reset(); }
-  void Set(const char* name, const QString& text) { form->findChild<QLineEdit*>(name)->setText(text); }
-  void Check(const char* name) { form->findChild<QCheckBox*>(name)->setChecked(true); }
-
-  OndrelSettings settings;
-  std::unique_ptr<QWidget> form;
-  std::shared_ptr<RecordingPrompts> prompts;
-  ConvertFormController* controller = nullptr;
-};
+class ConvertForm : public ConvertFormFixture {};
 
 TEST_F(ConvertForm, InputMessagesThenDestinationCreatedOnYes) {
   QTemporaryDir dir;
