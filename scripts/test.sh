@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the unit tests (GoogleTest through
-# CTest), the library's and the image layer's tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and every fuzz target for a short bounded time over its seed corpus.
+# CTest), all of them again under AddressSanitizer and UndefinedBehaviorSanitizer (clang; the
+# library and the program instrumented, Qt not), and every fuzz target for a short bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -107,6 +107,9 @@ void SaveBlpImage(const QString& fileName, const TBitmap& source, int version,
     std::memcpy(b, &options.blp1, 8);
   else
     std::memcpy(b, &options.blp2, 8);
+  // BLP2 has no JPEG kind: a settings file whose first BLP2 byte says 0 must not turn a BLP2
+  // save into a BLP1 of whatever quality the encoding byte happens to hold.
+  if (version == 1) b[0] = 1;
   TBLPBitmap blp;
   blp.assign(source);
   blp.Compression = b[0];

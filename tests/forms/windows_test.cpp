@@ -29,7 +29,7 @@ class WindowsTest : public ::testing::Test {
   OndrelWindows windows = CreateWindows();
 };
 
-TEST_F(WindowsTest, EveryWindowHasTheControlsItsPartsName) {
+TEST_F(WindowsTest, EveryWindowHasTheControlsTheProgramLooksUp) {
   const struct {
     QWidget* window;
     QStringList names;

@@ -280,6 +280,15 @@ namespace {
 
 // A save over an existing file that fails part way (a file-size limit, as a full disk would)
 // leaves the old file byte for byte and no temporary file behind.
+TEST(SaveBlp, Blp2StaysBlp2WhateverItsKindByteSays) {
+  QTemporaryDir dir;
+  FileFormatOptions options = DesignedFileFormatOptions();
+  options.blp2.Blp2Kind = 0;  // as a hand-edited or damaged settings file may hold
+  const QString file = dir.filePath("t.blp");
+  SaveBlpImage(file, ondrel_test::PhotoBitmap(16, 16, false), 1, options, false);
+  EXPECT_TRUE(ondrel_test::ReadFile(file).startsWith("BLP2"));
+}
+
 TEST(SaveFailure, LeavesTheExistingFile) {
   QTemporaryDir dir;
   const QString file = dir.filePath("keep.bmp");
