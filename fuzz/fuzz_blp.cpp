@@ -2,6 +2,7 @@
 // into a buffer sized from the header as the program sizes it (bounded), and into one that
 // is too short. Exact decoding runs twice over buffers of two different fills: what it
 // reports as decoded must not depend on what the buffer held.
+// Dictionary: blp_header jpeg_markers
 #include <cstdint>
 #include <cstring>
 #include <vector>

@@ -1,6 +1,7 @@
 // The BLP encoder over arbitrary save records, then our decoder over every level it wrote.
 // Input: the 168-byte record (width and height folded to 1..64 so runs stay short), then
 // pixel bytes, repeated to fill the image.
+// Dictionary: blp_header
 #include <algorithm>
 #include <bit>
 #include <cstdint>

@@ -1,4 +1,5 @@
 // DDS loading into bounded buffers, a full one and a short one. Saves are fuzz_dds_encode's.
+// Dictionary: dds_header dxt_blocks
 #include <algorithm>
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 // DDS saves of small images whose 128-byte head comes from the input, then our own file
 // loaded back. Input: the head, then pixel bytes, repeated to fill the image.
+// Dictionary: dds_header
 #include <array>
 #include <cstdint>
 #include <cstring>

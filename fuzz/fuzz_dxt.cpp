@@ -1,5 +1,6 @@
 // The three DXT decoders over arbitrary block bytes. Input: format selector, width and
 // height (bounded), a shortfall of the pixel buffer, then the block bytes.
+// Dictionary: dxt_blocks
 #include <algorithm>
 #include <cstdint>
 

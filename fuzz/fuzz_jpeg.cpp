@@ -1,4 +1,5 @@
 // JPEG decoding in both modes through the core, with a bounded output buffer.
+// Dictionary: jpeg_markers
 #include <cstdint>
 
 #include "jpeg_codec.hpp"

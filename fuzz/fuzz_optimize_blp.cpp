@@ -1,6 +1,7 @@
 // The BLP1 byte rewrites on arbitrary file images: the JPEG header optimizer and the palette
 // trim either refuse the file or return a new image, and never read outside the file, the
 // segment list or the level streams. What they write they must read back unchanged.
+// Dictionary: blp_header jpeg_markers
 #include <cstdint>
 #include <span>
 

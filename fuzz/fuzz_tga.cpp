@@ -1,4 +1,5 @@
 // TGA loading into bounded buffers, a full one and a short one. Saves are fuzz_tga_encode's.
+// Dictionary: tga_header
 #include <algorithm>
 #include <cstdint>
 

@@ -1,6 +1,7 @@
 // True-colour and paletted TGA saves of small images whose header comes from the input; our
 // own file always loads, and a true-colour save loads back to its pixels. Input: the 18-byte
 // header, then pixel bytes, repeated to fill the image.
+// Dictionary: tga_header
 #include <array>
 #include <cstdint>
 #include <cstdlib>

@@ -17,19 +17,6 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DONDREL_BUILD_FUZZ=ON -DONDREL_BUILD_PROGRAM=OFF -DONDREL_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j2
 
-# Each target's dictionary, joined from the parts in fuzz/dict/.
-declare -A dictionary=(
-  [fuzz_blp]="blp_header jpeg_markers"
-  [fuzz_optimize_blp]="blp_header jpeg_markers"
-  [fuzz_blp_encode]="blp_header"
-  [fuzz_jpeg]="jpeg_markers"
-  [fuzz_tga]="tga_header"
-  [fuzz_tga_encode]="tga_header"
-  [fuzz_dds]="dds_header dxt_blocks"
-  [fuzz_dds_encode]="dds_header"
-  [fuzz_dxt]="dxt_blocks"
-  [fuzz_dxt_encode]=""
-)
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -50,8 +37,10 @@ for name in "${targets[@]}"; do
   [ -d fuzz/regression/"$name" ] && seeds+=(fuzz/regression/"$name")
   options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 -print_final_stats=1
            -artifact_prefix="$findings/$name-")
-  if [ -n "${dictionary[$name]:-}" ]; then
-    for part in ${dictionary[$name]}; do cat fuzz/dict/"$part".dict; done > "$work/$name.dict"
+  # Each target names the parts of its dictionary (fuzz/dict/) in a "// Dictionary:" line.
+  parts=$(sed -n 's|^// Dictionary: ||p' fuzz/"$name".cpp 2>/dev/null || true)
+  if [ -n "$parts" ]; then
+    for part in $parts; do cat fuzz/dict/"$part".dict; done > "$work/$name.dict"
     options+=(-dict="$work/$name.dict")
   fi
   echo "-- $name"
