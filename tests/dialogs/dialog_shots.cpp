@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -14,6 +13,7 @@
 #include "install_dialogs.hpp"
 #include "language_loader.hpp"
 #include "message_format.hpp"
+#include "shot_home.hpp"
 #include "test_files.hpp"
 
 using namespace ondrel;
@@ -52,14 +52,16 @@ class SilentPrompts : public DialogPrompts {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
   if (argc != 2) {
     std::fprintf(stderr, "usage: ondrel_dialog_shots <folder>\n");
     return 2;
   }
+  // The paths the dialogs show are a user's textures folder and its neighbours.
+  const ondrel_test::ShotHome home(ONDREL_SOURCE_DIR "/desktop/ondrel-blp.xml");
+  QApplication app(argc, argv);
   const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
-  QTemporaryDir work;
-  const QString src = work.filePath("textures") + '/';
+  const QDir work(home.home());
+  const QString src = home.textures();
   QDir().mkpath(src + "walls");
   const FileFormatOptions designed = DesignedFileFormatOptions();
   const TBitmap picture = ondrel_test::PhotoBitmap(128, 128, true);
@@ -113,8 +115,8 @@ int main(int argc, char** argv) {
   // A second run that goes wrong twice over: one target is taken by a folder, and two files of
   // one name meet in the destination because the folder structure is not kept.
   SavePngImage(src + "walls/rock.png", ondrel_test::PhotoBitmap(32, 32, false), designed);
-  QDir().mkpath(work.filePath("summary/sky.blp"));
-  convert.edDestFolder->setText(work.filePath("summary"));
+  QDir().mkpath(work.filePath("converted-flat/sky.blp"));
+  convert.edDestFolder->setText(work.filePath("converted-flat"));
   convert.chkSubfolders->setChecked(true);
   convert.chkFolderStruct->setChecked(false);
   convert.btnConvert->click();

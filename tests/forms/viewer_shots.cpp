@@ -1,5 +1,7 @@
 // Draws the viewer at work into PNG files, for people to look at:
-//   ondrel_viewer_shots <folder> <texture.blp> <picture.tga>
+//   ondrel_viewer_shots <folder> [<texture.blp> <picture.tga>]
+// by default the sample texture beside the tool and a TGA fixture. Both are copied into a
+// user's-looking textures folder first, which is the path the pictures show.
 // Run it under a virtual X server (xvfb-run) or headless (QT_QPA_PLATFORM=offscreen).
 #include <QApplication>
 #include <QComboBox>
@@ -7,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFile>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QTreeView>
 #include <QTimer>
 #include <QPixmap>
@@ -17,6 +21,7 @@
 #include "create_windows.hpp"
 #include "image_view_widget.hpp"
 #include "language_loader.hpp"
+#include "shot_home.hpp"
 #include "viewer_window.hpp"
 
 using namespace ondrel;
@@ -42,14 +47,24 @@ bool Save(TOndrelForm& window, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: ondrel_viewer_shots <folder> <texture.blp> <picture.tga>\n");
+  if (argc != 2 && argc != 4) {
+    std::fprintf(stderr, "usage: ondrel_viewer_shots <folder> [<texture.blp> <picture.tga>]\n");
     return 2;
   }
+  const ondrel_test::ShotHome home(ONDREL_SOURCE_DIR "/desktop/ondrel-blp.xml");
+  QApplication app(argc, argv);
   const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
-  const QString texture = QString::fromLocal8Bit(argv[2]);
-  const QString picture = QString::fromLocal8Bit(argv[3]);
+  const QString textureSource = argc == 4 ? QString::fromLocal8Bit(argv[2])
+                                          : QCoreApplication::applicationDirPath() + "/sample.blp";
+  const QString pictureSource = argc == 4 ? QString::fromLocal8Bit(argv[3])
+                                          : ONDREL_SOURCE_DIR "/tests/fixtures/tga/im_type2_32.tga";
+  const QString texture = home.textures() + QFileInfo(textureSource).fileName();
+  // The fixture's own name says how it was made; in a user's folder it is a swatch.
+  const QString picture = home.textures() + (argc == 4 ? QFileInfo(pictureSource).fileName() : "swatch.tga");
+  if (!QFile::copy(textureSource, texture) || !QFile::copy(pictureSource, picture)) {
+    std::fprintf(stderr, "cannot copy %s and %s\n", qPrintable(textureSource), qPrintable(pictureSource));
+    return 1;
+  }
   const OndrelWindows windows = CreateWindows();
   QComboBox& languages = *windows.settingsForm->ui.boxLanguage;
   languages.addItem("English.lng");
@@ -87,11 +102,16 @@ int main(int argc, char** argv) {
       return;
     }
     dialog->resize(900, 460);
-    // The folder's list fills in the background; the file is chosen once it is there.
+    // The folder's list fills in the background; the file is chosen once it is there, and the
+    // columns are made wide enough for their texts.
     QTimer::singleShot(700, [&, dialog] {
       auto* list = dialog->findChild<QTreeView*>();
       auto* files = dialog->findChild<QFileSystemModel*>();
-      if (list && files) list->setCurrentIndex(files->index(QFileInfo(texture).absoluteFilePath()));
+      if (!list || !files) return;
+      list->header()->resizeSections(QHeaderView::ResizeToContents);
+      // Chosen in the list as a click would: the name field follows only while it has no focus.
+      list->setFocus();
+      list->setCurrentIndex(files->index(texture));
     });
     QTimer::singleShot(1400, [&, dialog] {
       const QString path = folder + "viewer-open-dialog.png";
