@@ -44,7 +44,8 @@ struct Fixture {
 
 // A BLP2 file of 4-byte blue-green-red-alpha pixels, which the program does not write.
 QByteArray RawBgraBlp2(int w, int h) {
-  const auto px = ondrel_test::PhotoBitmap(w, h, true, 7).packedRows();
+  const TBitmap photo = ondrel_test::PhotoBitmap(w, h, true, 7);
+  const auto px = photo.packedRows();
   QByteArray f(148, '\0');
   std::memcpy(f.data(), "BLP2", 4);
   auto put32 = [&f](int at, std::uint32_t v) {
