@@ -267,8 +267,9 @@ const RoundTrip kRoundTrips[] = {
     {"Blp2PalettedCompressedDiffused", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 31, 1, 1, 1, 0, 0, 0}; }), 27, false},
     {"Blp2Dxt1", Target::Blp2, false, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 0, 0, 4}; }), 7, false},
     {"Blp2Dxt5Diffused", Target::Blp2, true, With([](auto& o) { o.blp2 = {1, 255, 2, 0, 0, 1, 0, 15}; }), 6.5, false},
-    // A BLP2 block never stored by the dialog (byte 0 = 0) writes BLP1 with JPEG content.
-    {"Blp2BlockKindZero", Target::Blp2, false, With([](auto& o) { o.blp2 = {0, 255, 80, 0, 0, 0, 0, 0}; }), 5, false},
+    // A BLP2 block the dialog never stores (byte 0 = 0, from a damaged settings file) still
+    // writes BLP2, not a BLP1 of whatever quality the next bytes hold.
+    {"Blp2BlockKindZero", Target::Blp2, false, With([](auto& o) { o.blp2 = {0, 255, 2, 0, 0, 0, 0, 4}; }), 7, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, RoundTrips, ::testing::ValuesIn(kRoundTrips),
