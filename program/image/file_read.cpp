@@ -59,8 +59,8 @@ int OpenChecked(const QString& path) {
     ::close(fd);
     throw FileReadError(FileProblem::TooLarge, "larger than 1.5 GiB, more than any image this program opens");
   }
-  // Regular files ignore the flag, but reads should block as usual on every kind.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // O_NONBLOCK stays: real files ignore it, and pseudo-files that call themselves regular
+  // (/proc/kmsg) would otherwise wait for data for ever.
   return fd;
 }
 
