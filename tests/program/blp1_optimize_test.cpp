@@ -360,7 +360,7 @@ TEST_F(Blp1Files, FailedRewriteLeavesTheOriginal) {
 
 // Paletted BLP1 files built by hand: every level painted on its own (not a reduction of
 // level 0), indices drawn from a few palette entries, alpha planes of every depth.
-struct PalettedSpec {
+struct PalettedLayout {
   const char* name;
   std::uint32_t alphaBits, pictureType;
   int storedLevels = 5;       // of the 16 x 8 chain's 5; the rest repeat the last
@@ -381,39 +381,39 @@ std::size_t AlphaBytes(std::uint32_t bits, bool hasAlpha, std::size_t area) {
 // The indices in use: a handful spread over the palette, none of them entry 0.
 constexpr std::uint8_t kUsed[] = {3, 9, 10, 77, 200, 254};
 
-QByteArray MakePalettedBlp1(const PalettedSpec& spec) {
+QByteArray MakePalettedBlp1(const PalettedLayout& layout) {
   const int w = 16, h = 8, n = MipmapCountFor(w, h);
-  const bool hasAlpha = spec.pictureType < 5 || spec.alphaBits == 8;
+  const bool hasAlpha = layout.pictureType < 5 || layout.alphaBits == 8;
   QByteArray file(int(kBlp1HeaderSize), '\0');
   auto s = [&] { return std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(file.data()), std::size_t(file.size())); };
   std::memcpy(file.data(), "BLP1", 4);
   PutU32(s(), kBlp1CompressionAt, 1);
-  PutU32(s(), 8, spec.alphaBits);
+  PutU32(s(), 8, layout.alphaBits);
   PutU32(s(), kBlp1WidthAt, w);
   PutU32(s(), kBlp1HeightAt, h);
-  PutU32(s(), 20, spec.pictureType);
+  PutU32(s(), 20, layout.pictureType);
   PutU32(s(), 24, 1);
-  for (std::uint32_t e = 0; e < spec.paletteEntries; ++e) {
+  for (std::uint32_t e = 0; e < layout.paletteEntries; ++e) {
     const char entry[4] = {char(e * 7), char(255 - e), char(e * 13 + 1), char(e)};
     file.append(entry, 4);
   }
-  for (int k = 0; k < spec.storedLevels; ++k) {
+  for (int k = 0; k < layout.storedLevels; ++k) {
     const std::size_t area = std::size_t(SideOf(w, k)) * SideOf(h, k);
     QByteArray level;
     for (std::size_t i = 0; i < area; ++i) level.append(char(kUsed[(i * 5 + k + i / 7) % std::size(kUsed)]));
-    const std::size_t alpha = AlphaBytes(spec.alphaBits, hasAlpha, area);
+    const std::size_t alpha = AlphaBytes(layout.alphaBits, hasAlpha, area);
     // Packed planes draw their bytes from the indices in use: readers take a 1 x 1 level of
     // two bytes for 2 x 1 and read its alpha byte as an index too.
-    const bool packed = spec.alphaBits == 1 || spec.alphaBits == 4;
+    const bool packed = layout.alphaBits == 1 || layout.alphaBits == 4;
     for (std::size_t i = 0; i < alpha; ++i)
       level.append(packed ? char(kUsed[(i * 5 + 1) % std::size(kUsed)]) : char((i * 37 + 11 * k) ^ 0x5A));
     SetMipmapOffset(s(), k, std::uint32_t(file.size()));
     SetMipmapSize(s(), k, std::uint32_t(level.size()));
     file.append(level);
   }
-  for (int k = spec.storedLevels; k < n; ++k) {
-    SetMipmapOffset(s(), k, MipmapOffset(s(), spec.storedLevels - 1));
-    SetMipmapSize(s(), k, MipmapSize(s(), spec.storedLevels - 1));
+  for (int k = layout.storedLevels; k < n; ++k) {
+    SetMipmapOffset(s(), k, MipmapOffset(s(), layout.storedLevels - 1));
+    SetMipmapSize(s(), k, MipmapSize(s(), layout.storedLevels - 1));
   }
   return file;
 }
@@ -449,35 +449,35 @@ void ExpectSamePalettedLevels(const QByteArray& a, const QByteArray& b) {
   }
 }
 
-class PalettedResave : public ::testing::TestWithParam<PalettedSpec> {};
+class PalettedResave : public ::testing::TestWithParam<PalettedLayout> {};
 
 // Only the unused palette entries go: every level decodes to the same bytes, the file shrinks
 // by 4 bytes an entry, and a second pass changes nothing.
 TEST_P(PalettedResave, TrimsThePaletteAndKeepsEveryLevel) {
-  const PalettedSpec& spec = GetParam();
-  const QByteArray source = MakePalettedBlp1(spec);
+  const PalettedLayout& layout = GetParam();
+  const QByteArray source = MakePalettedBlp1(layout);
   const QByteArray once = ResavedPalettedBlp(source, "hand-made.blp");
   ExpectSamePalettedLevels(source, once);
-  const std::uint32_t unused = spec.paletteEntries - std::uint32_t(std::size(kUsed));
+  const std::uint32_t unused = layout.paletteEntries - std::uint32_t(std::size(kUsed));
   EXPECT_EQ(source.size() - once.size(), qsizetype(4 * unused));
   EXPECT_EQ(once.left(int(kBlp1OffsetsAt)), source.left(int(kBlp1OffsetsAt)));  // the other fields
   EXPECT_EQ(ResavedPalettedBlp(once, "hand-made.blp"), once);
   // Copies stay copies, of the moved last level.
   const auto o = Span(once);
-  for (int k = spec.storedLevels; k < 5; ++k) {
-    EXPECT_EQ(MipmapOffset(o, k), MipmapOffset(o, spec.storedLevels - 1));
-    EXPECT_EQ(MipmapSize(o, k), MipmapSize(o, spec.storedLevels - 1));
+  for (int k = layout.storedLevels; k < 5; ++k) {
+    EXPECT_EQ(MipmapOffset(o, k), MipmapOffset(o, layout.storedLevels - 1));
+    EXPECT_EQ(MipmapSize(o, k), MipmapSize(o, layout.storedLevels - 1));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(All, PalettedResave,
-                         ::testing::Values(PalettedSpec{"NoAlpha", 0, 5},
-                                           PalettedSpec{"Alpha1", 1, 4},
-                                           PalettedSpec{"Alpha4", 4, 4},
-                                           PalettedSpec{"Alpha8", 8, 4},
-                                           PalettedSpec{"Alpha1PictureType5", 1, 5},
-                                           PalettedSpec{"TwoLevelsAndCopies", 8, 4, 2},
-                                           PalettedSpec{"ShortPalette", 4, 4, 5, 255}),
+                         ::testing::Values(PalettedLayout{"NoAlpha", 0, 5},
+                                           PalettedLayout{"Alpha1", 1, 4},
+                                           PalettedLayout{"Alpha4", 4, 4},
+                                           PalettedLayout{"Alpha8", 8, 4},
+                                           PalettedLayout{"Alpha1PictureType5", 1, 5},
+                                           PalettedLayout{"TwoLevelsAndCopies", 8, 4, 2},
+                                           PalettedLayout{"ShortPalette", 4, 4, 5, 255}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Empty entries stay empty, levels after them are kept, and a comment in the unused
